@@ -1,0 +1,15 @@
+// The truncation every pixel coordinate goes through. A plain cast of a NaN
+// or an out-of-range double is undefined behaviour in C++, and a runaway beam
+// or a degenerate outline can produce either.
+#include "animation/geometry.h"
+
+int32_t TruncateToPixel(double value)
+{
+    if (!(value == value))
+        return 0;
+    if (value >= 2147483647.0)
+        return INT32_MAX;
+    if (value <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<int32_t>(value);
+}

@@ -1,0 +1,16 @@
+// Pixel geometry shared by the motion, the outline mapping and the frame
+// code. On Windows these are the system's own RECT and POINT; a build without
+// Windows gets records with the same fields, so the pure logic compiles there.
+#pragma once
+#include <cstdint>
+#ifdef _WIN32
+#include <windef.h>
+#else
+struct RECT { int32_t left, top, right, bottom; };
+struct POINT { int32_t x, y; };
+#endif
+
+// The one conversion from a double to an integer pixel coordinate: truncation
+// toward zero, defined for every double. NaN gives 0; values beyond the
+// signed 32-bit range are held at its ends.
+int32_t TruncateToPixel(double value);
