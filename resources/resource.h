@@ -19,3 +19,18 @@
 #define IDS_KEY_CYCLE       1020
 #define IDS_KEY_ITALIC      1021
 #define IDS_KEY_METHOD      1022
+
+// The icon of the saver window's class and of the program file.
+#define IDI_SAVER           100
+
+// The configuration dialog and its controls.
+#define IDD_CONFIG          2003
+#define IDC_LABEL           (-1)
+#define IDC_TEXT            1000
+#define IDC_SPEED           1001
+#define IDC_FACENAME        1002
+#define IDC_SWATCH          1005
+#define IDC_COLOR_BUTTON    1006
+#define IDC_FONT_BUTTON     1007
+#define IDC_ROTATE          1008
+#define IDC_METHOD_LIST     1009

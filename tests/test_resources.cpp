@@ -1,0 +1,161 @@
+// The program's resources as the system reads them from the module: the
+// version block, the string table's display name, the icon and the
+// manifest's settings. Test programs link the same resource script as
+// lumivane.scr.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstring>
+#include <string>
+#include "resources/resource.h"
+
+// The version functions live in version.dll, which the program itself
+// does not need; the test finds them by name.
+typedef DWORD(WINAPI* GetFileVersionInfoSizeProc)(LPCSTR file, LPDWORD handle);
+typedef BOOL(WINAPI* GetFileVersionInfoProc)(LPCSTR file, DWORD handle, DWORD size, LPVOID data);
+typedef BOOL(WINAPI* VerQueryValueProc)(LPCVOID block, LPCSTR path, LPVOID* value, PUINT size);
+
+TEST(Resources, VersionBlockNamesTheProgramAndItsVersion)
+{
+    HMODULE library = LoadLibraryA("version.dll");
+    ASSERT_NE(nullptr, library);
+    auto infoSize = reinterpret_cast<GetFileVersionInfoSizeProc>(
+        reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoSizeA")));
+    auto info = reinterpret_cast<GetFileVersionInfoProc>(
+        reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoA")));
+    auto query = reinterpret_cast<VerQueryValueProc>(
+        reinterpret_cast<void*>(GetProcAddress(library, "VerQueryValueA")));
+    ASSERT_TRUE(infoSize && info && query);
+
+    char path[MAX_PATH];
+    ASSERT_NE(0u, GetModuleFileNameA(NULL, path, MAX_PATH));
+    DWORD handle = 0;
+    DWORD size = infoSize(path, &handle);
+    ASSERT_NE(0u, size);
+    std::string block(size, '\0');
+    ASSERT_TRUE(info(path, 0, size, &block[0]));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(query(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    ASSERT_EQ(sizeof(VS_FIXEDFILEINFO), length);
+    EXPECT_EQ(0xFEEF04BDu, fixed->dwSignature);
+    EXPECT_EQ(0x00010001u, fixed->dwFileVersionMS);
+    EXPECT_EQ(0x00000001u, fixed->dwFileVersionLS);
+    EXPECT_EQ(0x00010001u, fixed->dwProductVersionMS);
+    EXPECT_EQ(0x00000001u, fixed->dwProductVersionLS);
+    EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
+    EXPECT_EQ(0u, fixed->dwFileFlags);
+
+    // One translation: US English in the Windows Latin 1 code page.
+    WORD* translation = nullptr;
+    ASSERT_TRUE(query(block.data(), "\\VarFileInfo\\Translation",
+                      reinterpret_cast<void**>(&translation), &length));
+    ASSERT_EQ(2 * sizeof(WORD), length);
+    EXPECT_EQ(0x0409, translation[0]);
+    EXPECT_EQ(1252, translation[1]);
+
+    struct Entry { const char* name; const char* value; };
+    const Entry entries[] = {
+        {"FileDescription", "Lumivane screen saver"},
+        {"FileVersion", "1.1.0.1"},
+        {"ProductVersion", "1.1.0.1"},
+        {"ProductName", "Lumivane"},
+        {"InternalName", "lumivane"},
+        {"OriginalFilename", "lumivane.scr"},
+        {"CompanyName", "Lumivane"},
+    };
+    for (const Entry& entry : entries) {
+        std::string key = std::string("\\StringFileInfo\\040904E4\\") + entry.name;
+        char* value = nullptr;
+        ASSERT_TRUE(query(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) << key;
+        EXPECT_STREQ(entry.value, value) << key;
+    }
+    // The copyright names the program and no one else.
+    char* copyright = nullptr;
+    ASSERT_TRUE(query(block.data(), "\\StringFileInfo\\040904E4\\LegalCopyright",
+                      reinterpret_cast<void**>(&copyright), &length));
+    EXPECT_NE(nullptr, std::strstr(copyright, "Lumivane"));
+    FreeLibrary(library);
+}
+
+TEST(Resources, DisplayNameIsStringOne)
+{
+    char name[64];
+    std::memset(name, 0xCD, sizeof name);
+    ASSERT_EQ(8, LoadStringA(GetModuleHandleA(NULL), IDS_DESCRIPTION, name, sizeof name));
+    EXPECT_STREQ("Lumivane", name);
+}
+
+// The icon group holds exactly one image, 32 by 32 in 16 colours, and the
+// system makes a 32 by 32 icon of it.
+TEST(Resources, IconIsOne32By32ImageIn16Colours)
+{
+    HMODULE module = GetModuleHandleA(NULL);
+#pragma pack(push, 2)
+    struct GroupEntry { BYTE width, height, colorCount, reserved; WORD planes, bitCount; DWORD bytes; WORD id; };
+    struct Group { WORD reserved, type, count; GroupEntry entries[1]; };
+#pragma pack(pop)
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(IDI_SAVER), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
+    ASSERT_NE(nullptr, found);
+    const Group* group = static_cast<const Group*>(LockResource(LoadResource(module, found)));
+    ASSERT_NE(nullptr, group);
+    EXPECT_EQ(1, group->type);
+    ASSERT_EQ(1, group->count);
+    const GroupEntry& entry = group->entries[0];
+    EXPECT_EQ(32, entry.width);
+    EXPECT_EQ(32, entry.height);
+    EXPECT_EQ(16, entry.colorCount);
+    EXPECT_EQ(4, entry.bitCount);
+
+    // The image itself: a 4-bit colour bitmap over its mask, hence twice as high.
+    HRSRC image = FindResourceA(module, MAKEINTRESOURCEA(entry.id), MAKEINTRESOURCEA(3) /* RT_ICON */);
+    ASSERT_NE(nullptr, image);
+    const BITMAPINFOHEADER* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, image)));
+    ASSERT_NE(nullptr, header);
+    EXPECT_EQ(32, header->biWidth);
+    EXPECT_EQ(64, header->biHeight);
+    EXPECT_EQ(4, header->biBitCount);
+
+    HICON icon = LoadIconA(module, MAKEINTRESOURCEA(IDI_SAVER));
+    ASSERT_NE(nullptr, icon);
+    ICONINFO info;
+    std::memset(&info, 0xCD, sizeof info);
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP bitmap;
+    ASSERT_EQ(static_cast<int>(sizeof bitmap), GetObjectA(info.hbmColor, sizeof bitmap, &bitmap));
+    EXPECT_EQ(32, bitmap.bmWidth);
+    EXPECT_EQ(32, bitmap.bmHeight);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+}
+
+// Newer systems read the manifest at start: the process is per-monitor DPI
+// aware, and comctl32.dll resolves to version 6 of the common controls.
+TEST(Resources, ManifestMakesTheProcessDpiAwareWithThemedControls)
+{
+    // Without the manifest the process would be DPI unaware (0).
+    typedef HANDLE(WINAPI* GetThreadContextProc)();
+    typedef int(WINAPI* AwarenessProc)(HANDLE context);
+    HMODULE user = GetModuleHandleA("user32.dll");
+    auto threadContext = reinterpret_cast<GetThreadContextProc>(
+        reinterpret_cast<void*>(GetProcAddress(user, "GetThreadDpiAwarenessContext")));
+    auto awareness = reinterpret_cast<AwarenessProc>(
+        reinterpret_cast<void*>(GetProcAddress(user, "GetAwarenessFromDpiAwarenessContext")));
+    ASSERT_TRUE(threadContext && awareness);
+    const int PerMonitorAware = 2;
+    EXPECT_EQ(PerMonitorAware, awareness(threadContext()));
+
+    ACTCTX_SECTION_KEYED_DATA data;
+    std::memset(&data, 0, sizeof data);
+    data.cbSize = sizeof data;
+    ASSERT_TRUE(FindActCtxSectionStringA(0, NULL, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION,
+                                         "comctl32.dll", &data));
+    char buffer[4096];
+    SIZE_T size = 0;
+    ASSERT_TRUE(QueryActCtxW(QUERY_ACTCTX_FLAG_NO_ADDREF, data.hActCtx, &data.ulAssemblyRosterIndex,
+                             AssemblyDetailedInformationInActivationContext, buffer, sizeof buffer, &size));
+    const auto* assembly = reinterpret_cast<const ACTIVATION_CONTEXT_ASSEMBLY_DETAILED_INFORMATION*>(buffer);
+    std::wstring identity(assembly->lpAssemblyEncodedAssemblyIdentity);
+    EXPECT_NE(std::wstring::npos, identity.find(L"Microsoft.Windows.Common-Controls")) << identity.c_str();
+    EXPECT_NE(std::wstring::npos, identity.find(L"version=\"6.")) << identity.c_str();
+}
