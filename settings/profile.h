@@ -3,9 +3,16 @@
 #pragma once
 #include "settings/saver_state.h"
 
+// The two directions of TransferSettings.
+const int SettingsLoad = 0;
+const int SettingsSave = 1;
+
 // Loads (save == 0) or stores (any other value) the six settings of state:
 // method, text, color, cycle, speed and logFont. Missing keys load their
-// defaults; an empty text becomes "Lumivane" in the record.
+// defaults; an empty text becomes "Lumivane" in the record. A text or face
+// name is saved on one line (line breaks become blanks) and, where the
+// profile reader would strip blanks or quotes from it, inside double quotes,
+// so that it loads back unchanged; one of blanks alone is saved empty.
 void TransferSettings(int save, SaverState* state);
 
 // Prepares the saver window's instance as its window is created: runtime
