@@ -182,7 +182,7 @@ void Type(HWND dialog, int id, const std::string& text)
         PostMessageA(GetDlgItem(dialog, id), WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
-LOGFONTA Font(const char* face, LONG height, LONG weight)
+LOGFONTA ItalicFont(const char* face, LONG height, LONG weight)
 {
     LOGFONTA font = {};
     font.lfHeight = height;
@@ -476,7 +476,7 @@ TEST_F(ConfigDialog, OkReadsTheControlsBack)
 TEST_F(ConfigDialog, PickersStartFromTheStateAndOnlyOkStoresTheirChoice)
 {
     const COLORREF picked = RGB(0x99, 0x66, 0x33);
-    const LOGFONTA chosen = Font("Liberation Serif", -30, FW_BOLD);
+    const LOGFONTA chosen = ItalicFont("Liberation Serif", -30, FW_BOLD);
     for (INT_PTR ending : {IDOK, IDCANCEL}) {
         SCOPED_TRACE(ending == IDOK ? "OK" : "Cancel");
         NewProfile();
@@ -485,7 +485,7 @@ TEST_F(ConfigDialog, PickersStartFromTheStateAndOnlyOkStoresTheirChoice)
         g_colorCalls.clear();
         g_fontCalls.clear();
         // Each picker confirms once and is cancelled once.
-        g_answers = {{TRUE, picked, {}}, {FALSE, RGB(7, 7, 7), {}}, {TRUE, 0, chosen}, {FALSE, 0, Font("x", 1, 1)}};
+        g_answers = {{TRUE, picked, {}}, {FALSE, RGB(7, 7, 7), {}}, {TRUE, 0, chosen}, {FALSE, 0, ItalicFont("x", 1, 1)}};
         INT_PTR result = RunDialog([&](HWND dialog) {
             // The swatch shows the stored colour, and after a pick repaints
             // in the new one.
