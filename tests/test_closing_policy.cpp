@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <climits>
 #include <cstring>
+#include <vector>
 #include "host/closing_policy.h"
 #include "host/host_state.h"
 #include "support/closing_window.h"
@@ -29,11 +30,10 @@ BOOL WINAPI CountingVerifier(HWND)
     return TRUE;
 }
 
-struct SystemParametersCall { UINT action; UINT value; };
-std::vector<SystemParametersCall> g_systemParameters;
-BOOL WINAPI RecordSystemParameters(UINT action, UINT value, PVOID, UINT)
+LONG g_systemParametersCalls;
+BOOL WINAPI CountSystemParameters(UINT, UINT, PVOID, UINT)
 {
-    g_systemParameters.push_back({action, value});
+    ++g_systemParametersCalls;
     return TRUE;
 }
 
@@ -44,7 +44,6 @@ protected:
         g_host = InitialHostState();
         window = CreateClosingTestWindow(NULL);
         ASSERT_NE(nullptr, window);
-        g_host.saverWindow = window;
         PumpMessages();
     }
     void TearDown() override
@@ -219,15 +218,15 @@ TEST_F(ClosingPolicy, OutsideThe95FamilyNoPasswordMachineryRuns)
     // family never asks.
     RegistryValueGuard setting("Control Panel\\Desktop", "ScreenSaveUsePassword");
     ASSERT_TRUE(setting.Set(REG_DWORD, {1, 0, 0, 0}));
-    ImportHook spiHook("user32.dll", "SystemParametersInfoA", reinterpret_cast<void*>(RecordSystemParameters));
+    ImportHook spiHook("user32.dll", "SystemParametersInfoA", reinterpret_cast<void*>(CountSystemParameters));
     ASSERT_TRUE(spiHook.Installed());
-    g_systemParameters.clear();
+    g_systemParametersCalls = 0;
     LoadPasswordVerifier();
     EXPECT_EQ(nullptr, g_host.passwordLibrary);
     EXPECT_EQ(nullptr, g_host.verifyPassword);
     SetSaverRunning(1);
     SetSaverRunning(0);
-    EXPECT_TRUE(g_systemParameters.empty());
+    EXPECT_EQ(0, g_systemParametersCalls);
 
     g_verifierCalls = 0;
     g_host.verifyPassword = CountingVerifier;
