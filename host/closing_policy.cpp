@@ -25,6 +25,11 @@ static POINT CursorPosition()
     return position;
 }
 
+void ReadCursorAnchor()
+{
+    g_host.cursorAnchor = CursorPosition();
+}
+
 // Distance along one axis. Subtracting the smaller from the larger in
 // unsigned arithmetic is exact for every pair of 32-bit coordinates, where a
 // signed difference could overflow.
@@ -64,7 +69,7 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         switch (message) {
         case WM_CLOSE:
             if (g_host.is95Family == 1 && VerifyBeforeClose(window) == 0) {
-                g_host.cursorAnchor = CursorPosition();
+                ReadCursorAnchor();
                 return 0;
             }
             break;

@@ -20,6 +20,10 @@ const DWORD VerifyRetryInterval = 200;
 // DefWindowProcA, whose handling of WM_CLOSE destroys the window.
 LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Sets the cursor anchor, from which mouse movement is measured, to the
+// cursor's position; a position that cannot be read leaves it as it is.
+void ReadCursorAnchor();
+
 // Non-zero when a close request may proceed; runs the verifier when one is
 // loaded. Called on WM_CLOSE only.
 int32_t VerifyBeforeClose(HWND window);

@@ -19,3 +19,6 @@
 #define IDS_KEY_CYCLE       1020
 #define IDS_KEY_ITALIC      1021
 #define IDS_KEY_METHOD      1022
+
+// The icon of the saver window's class and of the program file.
+#define IDI_SAVER           100
