@@ -1,6 +1,7 @@
 // Pixel geometry shared by the motion, the outline mapping and the frame
-// code. On Windows these are the system's own RECT and POINT; a build without
-// Windows gets records with the same fields, so the pure logic compiles there.
+// code. On Windows these are the system's own RECT, POINT and SIZE; a build
+// without Windows gets records with the same fields, so the pure logic
+// compiles there.
 #pragma once
 #include <cstdint>
 #ifdef _WIN32
@@ -8,6 +9,7 @@
 #else
 struct RECT { int32_t left, top, right, bottom; };
 struct POINT { int32_t x, y; };
+struct SIZE { int32_t cx, cy; };
 #endif
 
 // The one conversion from a double to an integer pixel coordinate: truncation

@@ -1,0 +1,80 @@
+// The drawing surface: every graphics operation the animation makes, one
+// function each, so the warping, the frame code and the saver procedure see
+// only these names and handles. This is the Windows backend: a surface is a
+// device context, and the handles are GDI's own. A backend without Windows
+// (own outlines, own regions) supplies the same names with types of its own.
+//
+// The surface keeps identity mapping, text placed by its top-left corner and
+// the alternate (even-odd) fill rule: nothing here ever changes them.
+#pragma once
+#include <windows.h>
+#include <cstddef>
+
+typedef HWND SurfaceWindow;
+typedef HDC Surface;
+typedef HRGN Region;
+typedef HFONT SurfaceFont;
+typedef HBRUSH SurfaceBrush;
+
+// Type bytes of an outline point. A curve takes three consecutive points (two
+// control points, then its end); the close flag marks the last point of a
+// closed figure and is added to the type of that point.
+const unsigned char OutlineMove = 6;
+const unsigned char OutlineLine = 2;
+const unsigned char OutlineCurve = 4;
+const unsigned char OutlineCloseFlag = 1;
+
+// The window's own surface, the same on every call for a window whose class
+// owns its device context; release it after each use. Null on failure.
+Surface AcquireWindowSurface(SurfaceWindow window);
+void ReleaseWindowSurface(SurfaceWindow window, Surface surface);
+// The client rectangle, origin 0,0. 0, and an empty rectangle, on failure.
+int GetClientBounds(SurfaceWindow window, RECT* bounds);
+
+// The shared black brush: never deleted.
+SurfaceBrush GetBlackBrush();
+SurfaceFont CreateSurfaceFont(const LOGFONTA* description);
+SurfaceBrush CreateColorBrush(COLORREF color);
+// Selects a font for text and returns the one it replaces, to select back.
+SurfaceFont SelectSurfaceFont(Surface surface, SurfaceFont font);
+void DeleteSurfaceFont(SurfaceFont font);
+void DeleteSurfaceBrush(SurfaceBrush brush);
+
+void FillSurfaceRect(Surface surface, const RECT* rect, SurfaceBrush brush);
+void FillSurfaceRegion(Surface surface, Region region, SurfaceBrush brush);
+
+// Width and height of length bytes of text in the selected font. 0, and a
+// 0 by 0 extent, on failure.
+int MeasureText(Surface surface, const char* text, int length, SIZE* extent);
+// Text drawn from now on paints no background box.
+void SetTransparentBackground(Surface surface);
+
+// Between the begin and the end, drawing is recorded as an outline instead
+// of being painted.
+void BeginOutline(Surface surface);
+void EndOutline(Surface surface);
+// The glyph outlines of length bytes of text, its cell's corner at 0,0.
+void AddTextToOutline(Surface surface, const char* text, int length);
+void OutlineMoveTo(Surface surface, POINT point);
+void OutlineLineTo(Surface surface, POINT point);
+// A cubic curve through three points: two control points, then the end.
+void OutlineCurveTo(Surface surface, const POINT* threePoints);
+void CloseOutlineFigure(Surface surface);
+// Number of points of the ended outline, -1 on failure.
+int CountOutlinePoints(Surface surface);
+// Copies the ended outline: its points and a type byte each, room for
+// capacity of both. The number of points, -1 on failure.
+int ReadOutline(Surface surface, POINT* points, unsigned char* types, int capacity);
+// The region of the ended outline's interior, or null; the outline is used
+// up.
+Region RegionFromOutline(Surface surface);
+
+// An empty region, to receive a combination.
+Region CreateEmptyRegion();
+// target becomes from minus removed.
+void SubtractRegion(Region target, Region from, Region removed);
+void DeleteRegion(Region region);
+
+// A zero-filled block of memory, or null.
+void* AllocateZeroedBlock(size_t bytes);
+void FreeBlock(void* block);

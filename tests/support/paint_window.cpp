@@ -1,0 +1,60 @@
+// Paint windows and their capture through a 32-bit DIB, so colours read
+// back exactly.
+#include "support/paint_window.h"
+
+static LRESULT CALLBACK PaintWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreatePaintWindow(int width, int height)
+{
+    static ATOM atom = 0;
+    if (atom == 0) {
+        WNDCLASSA windowClass = {};
+        windowClass.style = CS_OWNDC;
+        windowClass.lpfnWndProc = PaintWindowProc;
+        windowClass.hInstance = GetModuleHandleA(NULL);
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        windowClass.lpszClassName = "LumivaneTestPaintWindow";
+        atom = RegisterClassA(&windowClass);
+    }
+    HWND window = CreateWindowExA(0, "LumivaneTestPaintWindow", "paint", WS_POPUP | WS_VISIBLE, 0, 0,
+                                  width, height, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    if (window != NULL)
+        UpdateWindow(window);
+    return window;
+}
+
+ClientPixels CaptureClient(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    ClientPixels result = {client.right, client.bottom, {}};
+    result.pixels.resize(static_cast<size_t>(result.width) * result.height);
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = result.width;
+    info.bmiHeader.biHeight = -result.height;       // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC windowDc = GetDC(window);
+    HDC memoryDc = CreateCompatibleDC(windowDc);
+    HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    HGDIOBJ previous = SelectObject(memoryDc, bitmap);
+    BitBlt(memoryDc, 0, 0, result.width, result.height, windowDc, 0, 0, SRCCOPY);
+    GdiFlush();
+    const DWORD* row = static_cast<const DWORD*>(bits);
+    for (size_t i = 0; i < result.pixels.size(); ++i) {
+        DWORD bgr = row[i];
+        result.pixels[i] = RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+    }
+    SelectObject(memoryDc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memoryDc);
+    ReleaseDC(window, windowDc);
+    return result;
+}
