@@ -208,28 +208,27 @@ void WINAPI CountingSleep(DWORD milliseconds)
     g_sleepHook->Original<decltype(&Sleep)>()(milliseconds);
 }
 
-TEST_F(AnimationTest, ThreadDrawsOneFrameWhenStoppedBeforeItStarts)
+// Runs the animation thread with the frame sleeps counted, sets the stop
+// flag once it has slept framesBeforeStop times (0: before it starts), waits
+// for it and returns its exit code; framesAtStop gets the count at the stop.
+DWORD RunThreadUntilStop(SaverState* state, LONG framesBeforeStop, LONG* framesAtStop)
 {
-    ImportHook sleepHook("kernel32.dll", "Sleep", (void*)CountingSleep);
-    ASSERT_TRUE(sleepHook.Installed());
-    g_sleepHook = &sleepHook;
     g_frameSleeps = 0;
-    GdiRecorder recorder;
-    ASSERT_TRUE(recorder.Installed());
-
-    SetStopFlag(&state_, 1);
-    HANDLE thread = CreateThread(NULL, 0, AnimationThread, &state_, CREATE_SUSPENDED, &g_animationThreadId);
-    ASSERT_NE(nullptr, thread);
+    SetStopFlag(state, framesBeforeStop == 0 ? 1 : 0);
+    HANDLE thread = CreateThread(NULL, 0, AnimationThread, state, CREATE_SUSPENDED, &g_animationThreadId);
+    EXPECT_NE(nullptr, thread);
+    if (thread == NULL)
+        return 0;
     ResumeThread(thread);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 30000));
+    while (g_frameSleeps < framesBeforeStop && WaitForSingleObject(thread, 10) == WAIT_TIMEOUT) {
+    }
+    *framesAtStop = g_frameSleeps;
+    SetStopFlag(state, 1);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 30000));
     DWORD exitCode = 0;
     GetExitCodeThread(thread, &exitCode);
     CloseHandle(thread);
-
-    EXPECT_EQ(AnimationExitCode, exitCode);
-    EXPECT_EQ(1, recorder.Count(GdiFillRegion));
-    EXPECT_EQ(1, g_frameSleeps);
-    EXPECT_EQ(0, recorder.LiveObjects());
+    return exitCode;
 }
 
 TEST_F(AnimationTest, ThreadEndsWithinOneFrameOfTheStop)
@@ -237,26 +236,22 @@ TEST_F(AnimationTest, ThreadEndsWithinOneFrameOfTheStop)
     ImportHook sleepHook("kernel32.dll", "Sleep", (void*)CountingSleep);
     ASSERT_TRUE(sleepHook.Installed());
     g_sleepHook = &sleepHook;
-    g_frameSleeps = 0;
     GdiRecorder recorder;
     ASSERT_TRUE(recorder.Installed());
 
-    SetStopFlag(&state_, 0);
-    HANDLE thread = CreateThread(NULL, 0, AnimationThread, &state_, CREATE_SUSPENDED, &g_animationThreadId);
-    ASSERT_NE(nullptr, thread);
-    ResumeThread(thread);
-    while (g_frameSleeps < 20 && WaitForSingleObject(thread, 10) == WAIT_TIMEOUT) {
-    }
-    LONG framesAtStop = g_frameSleeps;
-    SetStopFlag(&state_, 1);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 30000));
-    DWORD exitCode = 0;
-    GetExitCodeThread(thread, &exitCode);
-    CloseHandle(thread);
+    // Stopped before it starts, the thread still draws and sleeps one frame.
+    LONG framesAtStop = -1;
+    EXPECT_EQ(AnimationExitCode, RunThreadUntilStop(&state_, 0, &framesAtStop));
+    EXPECT_EQ(0, framesAtStop);
+    EXPECT_EQ(1, g_frameSleeps);
+    EXPECT_EQ(1, recorder.Count(GdiFillRegion));
+    EXPECT_EQ(0, recorder.LiveObjects());
 
+    // Stopped while running, it finishes at most the frame in progress.
+    recorder.Clear();
+    EXPECT_EQ(AnimationExitCode, RunThreadUntilStop(&state_, 20, &framesAtStop));
     EXPECT_GE(framesAtStop, 20);
     EXPECT_LE(g_frameSleeps - framesAtStop, 1) << "frames drawn after the stop was set";
-    EXPECT_EQ(AnimationExitCode, exitCode);
     EXPECT_EQ(0, recorder.LiveObjects());
 }
 
