@@ -116,11 +116,19 @@ static void RestoreInputMethod(HWND window)
 }
 
 // Help and context menus of the preview belong to the window it sits in.
+// WM_HELP carries a pointer to a HELPINFO that lives only while the message
+// is handled here, and the system refuses to post a message with a pointer:
+// it is sent, so the parent reads the record while it exists.
 static void ForwardToParent(HWND window, UINT message, LPARAM lParam)
 {
     HWND parent = GetParent(window);
-    if (parent != NULL && IsWindow(parent))
-        PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
+    if (parent == NULL || !IsWindow(parent))
+        return;
+    WPARAM parentHandle = reinterpret_cast<WPARAM>(parent);
+    if (message == WM_HELP)
+        SendMessageA(parent, message, parentHandle, lParam);
+    else
+        PostMessageA(parent, message, parentHandle, lParam);
 }
 
 static bool IsSwallowedSystemCommand(WPARAM command)

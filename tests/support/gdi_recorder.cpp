@@ -21,7 +21,7 @@ RecorderState* g_recorder = nullptr;
 void Record(GdiEventKind kind, HGDIOBJ object, HBRUSH brush)
 {
     EnterCriticalSection(&g_recorder->lock);
-    g_recorder->events.push_back({kind, object, brush});
+    g_recorder->events.push_back({kind, object, brush, GetCurrentThreadId()});
     if (object != NULL) {
         if (kind == GdiCreateBrush || kind == GdiCreateFont || kind == GdiCreateRegion)
             g_recorder->live.insert(object);

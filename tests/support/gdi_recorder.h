@@ -1,8 +1,9 @@
 // Records the graphics objects the code under test creates, deletes and
-// fills with, from any thread, by hooking the test program's imports of
-// CreateSolidBrush, CreateFontIndirectA, CreateRectRgn, PathToRegion,
-// DeleteObject and FillRgn. Objects made by the test itself before the
-// recorder exists are not counted.
+// fills with, from any thread (each event names the thread that made the
+// call), by hooking the test program's imports of CreateSolidBrush,
+// CreateFontIndirectA, CreateRectRgn, PathToRegion, DeleteObject and FillRgn.
+// Objects made by the test itself before the recorder exists are not
+// counted.
 #pragma once
 #include <windows.h>
 #include <vector>
@@ -13,6 +14,7 @@ struct GdiEvent {
     GdiEventKind kind;
     HGDIOBJ object;         // the object made, deleted, or the region filled
     HBRUSH brush;           // the brush of a fill
+    DWORD thread;           // the thread that made the call
 };
 
 class GdiRecorder {
