@@ -7,37 +7,17 @@
 #include <cstring>
 #include <string>
 #include "resources/resource.h"
-
-// The version functions live in version.dll, which the program itself
-// does not need; the test finds them by name.
-typedef DWORD(WINAPI* GetFileVersionInfoSizeProc)(LPCSTR file, LPDWORD handle);
-typedef BOOL(WINAPI* GetFileVersionInfoProc)(LPCSTR file, DWORD handle, DWORD size, LPVOID data);
-typedef BOOL(WINAPI* VerQueryValueProc)(LPCVOID block, LPCSTR path, LPVOID* value, PUINT size);
+#include "support/version_info.h"
 
 TEST(Resources, VersionBlockNamesTheProgramAndItsVersion)
 {
-    HMODULE library = LoadLibraryA("version.dll");
-    ASSERT_NE(nullptr, library);
-    auto infoSize = reinterpret_cast<GetFileVersionInfoSizeProc>(
-        reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoSizeA")));
-    auto info = reinterpret_cast<GetFileVersionInfoProc>(
-        reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoA")));
-    auto query = reinterpret_cast<VerQueryValueProc>(
-        reinterpret_cast<void*>(GetProcAddress(library, "VerQueryValueA")));
-    ASSERT_TRUE(infoSize && info && query);
-
     char path[MAX_PATH];
     ASSERT_NE(0u, GetModuleFileNameA(NULL, path, MAX_PATH));
-    DWORD handle = 0;
-    DWORD size = infoSize(path, &handle);
-    ASSERT_NE(0u, size);
-    std::string block(size, '\0');
-    ASSERT_TRUE(info(path, 0, size, &block[0]));
+    VersionInfo version(path);
+    ASSERT_TRUE(version.Loaded());
 
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(query(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    ASSERT_EQ(sizeof(VS_FIXEDFILEINFO), length);
+    const VS_FIXEDFILEINFO* fixed = version.Fixed();
+    ASSERT_NE(nullptr, fixed);
     EXPECT_EQ(0xFEEF04BDu, fixed->dwSignature);
     EXPECT_EQ(0x00010001u, fixed->dwFileVersionMS);
     EXPECT_EQ(0x00000001u, fixed->dwFileVersionLS);
@@ -47,12 +27,12 @@ TEST(Resources, VersionBlockNamesTheProgramAndItsVersion)
     EXPECT_EQ(0u, fixed->dwFileFlags);
 
     // One translation: US English in the Windows Latin 1 code page.
-    WORD* translation = nullptr;
-    ASSERT_TRUE(query(block.data(), "\\VarFileInfo\\Translation",
-                      reinterpret_cast<void**>(&translation), &length));
+    void* translation = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(version.Query("\\VarFileInfo\\Translation", &translation, &length));
     ASSERT_EQ(2 * sizeof(WORD), length);
-    EXPECT_EQ(0x0409, translation[0]);
-    EXPECT_EQ(1252, translation[1]);
+    EXPECT_EQ(0x0409, static_cast<const WORD*>(translation)[0]);
+    EXPECT_EQ(1252, static_cast<const WORD*>(translation)[1]);
 
     struct Entry { const char* name; const char* value; };
     const Entry entries[] = {
@@ -64,18 +44,10 @@ TEST(Resources, VersionBlockNamesTheProgramAndItsVersion)
         {"OriginalFilename", "lumivane.scr"},
         {"CompanyName", "Lumivane"},
     };
-    for (const Entry& entry : entries) {
-        std::string key = std::string("\\StringFileInfo\\040904E4\\") + entry.name;
-        char* value = nullptr;
-        ASSERT_TRUE(query(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) << key;
-        EXPECT_STREQ(entry.value, value) << key;
-    }
+    for (const Entry& entry : entries)
+        EXPECT_EQ(entry.value, version.Text(entry.name)) << entry.name;
     // The copyright names the program and no one else.
-    char* copyright = nullptr;
-    ASSERT_TRUE(query(block.data(), "\\StringFileInfo\\040904E4\\LegalCopyright",
-                      reinterpret_cast<void**>(&copyright), &length));
-    EXPECT_NE(nullptr, std::strstr(copyright, "Lumivane"));
-    FreeLibrary(library);
+    EXPECT_NE(std::string::npos, version.Text("LegalCopyright").find("Lumivane"));
 }
 
 TEST(Resources, DisplayNameIsStringOne)

@@ -1,5 +1,5 @@
-// Paint windows and their capture through a 32-bit DIB, so colours read
-// back exactly.
+// Paint windows and the capture of a context's pixels through a 32-bit DIB,
+// so colours read back exactly.
 #include "support/paint_window.h"
 
 static LRESULT CALLBACK PaintWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -30,7 +30,15 @@ ClientPixels CaptureClient(HWND window)
 {
     RECT client;
     GetClientRect(window, &client);
-    ClientPixels result = {client.right, client.bottom, {}};
+    HDC windowDc = GetDC(window);
+    ClientPixels result = CaptureArea(windowDc, client);
+    ReleaseDC(window, windowDc);
+    return result;
+}
+
+ClientPixels CaptureArea(HDC source, const RECT& area)
+{
+    ClientPixels result = {area.right - area.left, area.bottom - area.top, {}};
     result.pixels.resize(static_cast<size_t>(result.width) * result.height);
 
     BITMAPINFO info = {};
@@ -41,11 +49,10 @@ ClientPixels CaptureClient(HWND window)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC windowDc = GetDC(window);
-    HDC memoryDc = CreateCompatibleDC(windowDc);
-    HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    HDC memoryDc = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, NULL, 0);
     HGDIOBJ previous = SelectObject(memoryDc, bitmap);
-    BitBlt(memoryDc, 0, 0, result.width, result.height, windowDc, 0, 0, SRCCOPY);
+    BitBlt(memoryDc, 0, 0, result.width, result.height, source, area.left, area.top, SRCCOPY);
     GdiFlush();
     const DWORD* row = static_cast<const DWORD*>(bits);
     for (size_t i = 0; i < result.pixels.size(); ++i) {
@@ -55,6 +62,5 @@ ClientPixels CaptureClient(HWND window)
     SelectObject(memoryDc, previous);
     DeleteObject(bitmap);
     DeleteDC(memoryDc);
-    ReleaseDC(window, windowDc);
     return result;
 }
