@@ -1,16 +1,6 @@
 # Cross toolchain for a 64-bit Windows build of the same code. lumivane.scr
 # ships as the 32-bit build; this one exists so that the test programs can
 # run under 64-bit Wine on machines whose kernel runs no 32-bit user code.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER   x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
 set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

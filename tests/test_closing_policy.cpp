@@ -284,17 +284,11 @@ BOOL WINAPI RecordingFreeLibrary(HMODULE module)
 
 TEST(ChangePassword, AsksTheServiceForTheScreenSaverProvider)
 {
-    // Wine prefers its built-in "MPR.DLL"; for this test the suite's prefix
-    // asks for the native one. The stand-in is loaded first by its path, so a
-    // load by name finds the module already in the process.
-    RegistryValueGuard order("Software\\Wine\\DllOverrides", "mpr");
-    ASSERT_TRUE(order.Set(REG_SZ, {'n', 'a', 't', 'i', 'v', 'e', ',', 'b', 'u', 'i', 'l', 't', 'i', 'n', 0}));
-    HMODULE standIn = LoadLibraryA((FixtureDirectory() + "\\MPR.DLL").c_str());
+    MprStandIn mpr;
+    HMODULE standIn = mpr.Module();
+    ChangePasswordRecord* record = mpr.Record();
     ASSERT_NE(nullptr, standIn);
-    auto recordOf = reinterpret_cast<ChangePasswordRecordProc>(
-        reinterpret_cast<void (*)()>(GetProcAddress(standIn, "ChangePasswordStandIn")));
-    ASSERT_NE(nullptr, recordOf) << "the built-in library was loaded instead of the stand-in";
-    ChangePasswordRecord* record = recordOf();
+    ASSERT_NE(nullptr, record) << "the built-in library was loaded instead of the stand-in";
     ASSERT_EQ(standIn, GetModuleHandleA("MPR.DLL"));
 
     ImportHook loadHook("kernel32.dll", "LoadLibraryA", reinterpret_cast<void*>(ScriptedLoadLibraryA));

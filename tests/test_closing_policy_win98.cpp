@@ -66,10 +66,7 @@ class Family95 : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        OSVERSIONINFOA version = {};
-        version.dwOSVersionInfoSize = sizeof version;
-        ASSERT_TRUE(GetVersionExA(&version));
-        ASSERT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS), version.dwPlatformId);
+        ASSERT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS), ReportedPlatform());
         ASSERT_TRUE(systemParametersHook.Installed());
         ASSERT_TRUE(tickHook.Installed());
         ASSERT_TRUE(cursorHook.Installed());

@@ -15,6 +15,7 @@
 #include "settings/config_dialog.h"
 #include "settings/saver_state.h"
 #include "support/import_hook.h"
+#include "support/test_window.h"
 
 namespace {
 
@@ -215,11 +216,8 @@ protected:
         ASSERT_NE(0u, GetTempPathA(MAX_PATH, temp));
         base_ = std::string(temp) + "lumivane-dialog-" + std::to_string(GetCurrentProcessId());
         ASSERT_TRUE(CreateDirectoryA(base_.c_str(), NULL));
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = OwnerProc;
-        windowClass.lpszClassName = "LumivaneTestOwner";
-        RegisterClassA(&windowClass);
-        owner_ = CreateWindowExA(0, "LumivaneTestOwner", "", WS_POPUP | WS_VISIBLE, 0, 0, 8, 8, NULL, NULL, NULL, NULL);
+        const TestWindowClass ownerClass = {"LumivaneTestOwner", OwnerProc, 0, NULL};
+        owner_ = CreateTestClassWindow(ownerClass, "", WS_POPUP | WS_VISIBLE, 0, 0, 8, 8, NULL);
         ASSERT_NE(nullptr, owner_);
     }
 

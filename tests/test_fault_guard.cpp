@@ -7,6 +7,7 @@
 #include "host/fault_guard.h"
 #include "host/host_state.h"
 #include "support/import_hook.h"
+#include "support/test_window.h"
 
 namespace {
 
@@ -31,16 +32,8 @@ LRESULT CALLBACK FaultingWindowProc(HWND window, UINT message, WPARAM wParam, LP
 
 HWND CreateFaultingWindow()
 {
-    static ATOM atom = 0;
-    if (atom == 0) {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = FaultingWindowProc;
-        windowClass.hInstance = GetModuleHandleA(NULL);
-        windowClass.lpszClassName = "LumivaneFaultingWindow";
-        atom = RegisterClassA(&windowClass);
-    }
-    return CreateWindowExA(0, "LumivaneFaultingWindow", "", WS_POPUP, 0, 0, 10, 10, NULL, NULL,
-                           GetModuleHandleA(NULL), NULL);
+    const TestWindowClass faultingClass = {"LumivaneFaultingWindow", FaultingWindowProc, 0, NULL};
+    return CreateTestClassWindow(faultingClass, "", WS_POPUP, 0, 0, 10, 10, NULL);
 }
 
 // Sent: the system calls the procedure from inside SendMessageA.

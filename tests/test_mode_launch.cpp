@@ -138,11 +138,6 @@ std::string Replace(std::string text, const std::string& placeholder, const std:
     return at == std::string::npos ? text : text.replace(at, placeholder.size(), value);
 }
 
-std::vector<LONG> Corners(const RECT& r)
-{
-    return {r.left, r.top, r.right, r.bottom};
-}
-
 }  // namespace
 
 // One row per argument text: what it launches, and the result. {given}

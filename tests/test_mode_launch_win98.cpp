@@ -17,16 +17,9 @@
 // finds the 95 family itself: it begins each run believing the opposite.
 TEST(ModeLaunch95, ChangePasswordIsAskedForTheGivenOrTheForegroundWindow)
 {
-    // Wine prefers its built-in "MPR.DLL"; the stand-in is loaded by its path
-    // first, so the program's load by name finds it in the process.
-    RegistryValueGuard order("Software\\Wine\\DllOverrides", "mpr");
-    ASSERT_TRUE(order.Set(REG_SZ, {'n', 'a', 't', 'i', 'v', 'e', ',', 'b', 'u', 'i', 'l', 't', 'i', 'n', 0}));
-    HMODULE standIn = LoadLibraryA((FixtureDirectory() + "\\MPR.DLL").c_str());
-    ASSERT_NE(nullptr, standIn);
-    auto recordOf = reinterpret_cast<ChangePasswordRecordProc>(
-        reinterpret_cast<void (*)()>(GetProcAddress(standIn, "ChangePasswordStandIn")));
-    ASSERT_NE(nullptr, recordOf);
-    ChangePasswordRecord* record = recordOf();
+    MprStandIn mpr;
+    ChangePasswordRecord* record = mpr.Record();
+    ASSERT_NE(nullptr, record);
 
     HWND given = CreateTestWindow(0, 0, 0);
     HWND foreground = CreateTestWindow(0, 0, 0);
@@ -54,7 +47,7 @@ TEST(ModeLaunch95, ChangePasswordIsAskedForTheGivenOrTheForegroundWindow)
     }
     DestroyWindow(given);
     DestroyWindow(foreground);
-    FreeLibrary(standIn);
+    FreeLibrary(mpr.Module());
 }
 
 TEST(ModeLaunch95, FaultSwitchesTheScreenSaverRunningStateOff)

@@ -10,6 +10,7 @@
 #include <vector>
 #include "settings/profile.h"
 #include "support/import_hook.h"
+#include "support/saver_state_checks.h"
 
 namespace {
 
@@ -445,12 +446,7 @@ TEST_F(Profile, ResetSaverStateClearsRuntimeFieldsStoresWindowAndLoads)
     std::memset(&g_saverState, Poison, sizeof g_saverState);
 
     ResetSaverState(window);
-    EXPECT_EQ(window, g_saverState.window);
-    EXPECT_EQ(nullptr, g_saverState.thread);
-    EXPECT_EQ(0u, g_saverState.threadId);
-    EXPECT_EQ(0, ReadStopFlag(&g_saverState));
-    EXPECT_EQ(nullptr, g_saverState.font);
-    EXPECT_EQ(nullptr, g_saverState.brush);
+    ExpectResetFor(window, g_saverState);
     EXPECT_STREQ("Reset", g_saverState.text);
     EXPECT_EQ(RGB(255, 255, 255), g_saverState.color);
     EXPECT_EQ(0, g_saverState.cycle);

@@ -24,11 +24,6 @@ const COLORREF White = RGB(255, 255, 255);
 const int SwatchBorder = 3;             // the swatch's border and sunken edge, with room to spare
 const LPARAM SingleKeyPress = 1;        // repeat count 1
 
-std::vector<LONG> Corners(const RECT& r)
-{
-    return {r.left, r.top, r.right, r.bottom};
-}
-
 // A message to a window of the program, answered within a bound.
 LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 {

@@ -19,6 +19,8 @@
 #include "support/import_hook.h"
 #include "support/paint_window.h"
 #include "support/scratch_profile.h"
+#include "support/test_window.h"
+#include "support/saver_state_checks.h"
 
 namespace {
 
@@ -44,18 +46,9 @@ bool IsTestWindow(HWND window)
 
 HWND CreateSaverProcWindow(DWORD visible)
 {
-    static ATOM atom = 0;
-    if (atom == 0) {
-        WNDCLASSA windowClass = {};
-        windowClass.style = CS_OWNDC;
-        windowClass.lpfnWndProc = SaverProcWindow;
-        windowClass.hInstance = GetModuleHandleA(NULL);
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        windowClass.lpszClassName = TestClass;
-        atom = RegisterClassA(&windowClass);
-    }
-    return CreateWindowExA(0, TestClass, "saver procedure", WS_POPUP | visible, 0, 0, Width, Height, NULL, NULL,
-                           GetModuleHandleA(NULL), NULL);
+    const TestWindowClass saverClass = {TestClass, SaverProcWindow, CS_OWNDC,
+                                        static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))};
+    return CreateTestClassWindow(saverClass, "saver procedure", WS_POPUP | visible, 0, 0, Width, Height, NULL);
 }
 
 // What the window thread asks of the kernel and of FillRect, in order, each
@@ -339,12 +332,7 @@ TEST_F(SaverProcTest, EachEraseEndsTheRunningThreadBeforeTheNextStarts)
 {
     CreateAndLog(0);
     // Creation reset the record and loaded the settings.
-    EXPECT_EQ(window, g_saverState.window);
-    EXPECT_EQ(nullptr, g_saverState.thread);
-    EXPECT_EQ(0u, g_saverState.threadId);
-    EXPECT_EQ(0, ReadStopFlag(&g_saverState));
-    EXPECT_EQ(nullptr, g_saverState.font);
-    EXPECT_EQ(nullptr, g_saverState.brush);
+    ExpectResetFor(window, g_saverState);
     EXPECT_EQ(SettingsColor, g_saverState.color);
     EXPECT_EQ(0, g_saverState.cycle);
     EXPECT_TRUE(TakeLines().empty()) << "creation starts nothing";

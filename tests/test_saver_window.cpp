@@ -74,10 +74,7 @@ class SaverWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        OSVERSIONINFOA version = {};
-        version.dwOSVersionInfoSize = sizeof version;
-        ASSERT_TRUE(GetVersionExA(&version));
-        ASSERT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
+        ASSERT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_NT), ReportedPlatform());
         ASSERT_TRUE(run.Installed());
         ASSERT_TRUE(profile.Installed());
         g_host = InitialHostState();

@@ -96,10 +96,7 @@ class SaverWindow95 : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        OSVERSIONINFOA version = {};
-        version.dwOSVersionInfoSize = sizeof version;
-        ASSERT_TRUE(GetVersionExA(&version));
-        ASSERT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS), version.dwPlatformId);
+        ASSERT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS), ReportedPlatform());
         ASSERT_TRUE(run.Installed());
         ASSERT_TRUE(profile.Installed());
         ASSERT_TRUE(systemParametersHook.Installed());

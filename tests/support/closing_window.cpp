@@ -1,6 +1,8 @@
 // Real windows and real registry values for the closing-policy tests.
 #include "support/closing_window.h"
 #include "host/closing_policy.h"
+#include "fixtures/stand_ins.h"
+#include "support/test_window.h"
 
 static const char ClosingTestClass[] = "ClosingPolicyTestWindow";
 
@@ -11,15 +13,10 @@ static LRESULT CALLBACK ClosingTestProc(HWND window, UINT message, WPARAM wParam
 
 HWND CreateClosingTestWindow(HWND parent)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = ClosingTestProc;
-    windowClass.hInstance = GetModuleHandleA(NULL);
-    windowClass.lpszClassName = ClosingTestClass;
-    RegisterClassA(&windowClass);       // fails harmlessly once registered
+    const TestWindowClass closingClass = {ClosingTestClass, ClosingTestProc, 0, NULL};
     // Hidden, so that no real input or activation reaches it by accident.
     DWORD style = parent != NULL ? WS_CHILD : WS_POPUP;
-    return CreateWindowExA(0, ClosingTestClass, "Closing test", style, 0, 0, 64, 48, parent, NULL,
-                           GetModuleHandleA(NULL), NULL);
+    return CreateTestClassWindow(closingClass, "Closing test", style, 0, 0, 64, 48, parent);
 }
 
 bool TakePostedClose(HWND window)
@@ -43,6 +40,13 @@ std::string FixtureDirectory()
     DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
     std::string folder(path, length);
     return folder.substr(0, folder.find_last_of("\\/") + 1) + "fixtures";
+}
+
+DWORD ReportedPlatform()
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) ? version.dwPlatformId : 0;
 }
 
 RegistryValueGuard::RegistryValueGuard(const char* key, const char* value) : key_(key), value_(value)
@@ -84,4 +88,18 @@ bool RegistryValueGuard::Remove()
     LONG status = RegDeleteValueA(handle, value_.c_str());
     RegCloseKey(handle);
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+MprStandIn::MprStandIn() : order_("Software\\Wine\\DllOverrides", "mpr")
+{
+    static const char native[] = "native,builtin";
+    if (!order_.Set(REG_SZ, std::vector<BYTE>(native, native + sizeof native)))
+        return;
+    module_ = LoadLibraryA((FixtureDirectory() + "\\MPR.DLL").c_str());
+    if (module_ == NULL)
+        return;
+    auto recordOf = reinterpret_cast<ChangePasswordRecordProc>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module_, "ChangePasswordStandIn")));
+    if (recordOf != nullptr)
+        record_ = recordOf();
 }

@@ -4,18 +4,12 @@
 #include "host/host_state.h"
 #include "host/mode_launch.h"
 #include "host/saver_window.h"
+#include "support/closing_window.h"
 
 namespace {
 
 // Not an instance of anything: start-up must replace it.
 const uintptr_t PoisonedInstance = 0x5A5A0000;
-
-int32_t SystemIs95Family()
-{
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ? 1 : 0;
-}
 
 HWND g_foreground;
 HWND WINAPI ScriptedGetForegroundWindow()
@@ -36,7 +30,7 @@ int32_t StartSaverMain(HINSTANCE instance, const std::string& argumentText)
 {
     g_host = InitialHostState();
     g_host.instance = reinterpret_cast<HINSTANCE>(PoisonedInstance);
-    g_host.is95Family = 1 - SystemIs95Family();
+    g_host.is95Family = ReportedPlatform() == VER_PLATFORM_WIN32_WINDOWS ? 0 : 1;
     int32_t result = SaverMain(instance, argumentText.c_str());
     UnregisterClassA(SaverClassName, instance);
     return result;

@@ -1,6 +1,7 @@
 // Paint windows and the capture of a context's pixels through a 32-bit DIB,
 // so colours read back exactly.
 #include "support/paint_window.h"
+#include "support/test_window.h"
 
 static LRESULT CALLBACK PaintWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -9,18 +10,9 @@ static LRESULT CALLBACK PaintWindowProc(HWND window, UINT message, WPARAM wParam
 
 HWND CreatePaintWindow(int width, int height)
 {
-    static ATOM atom = 0;
-    if (atom == 0) {
-        WNDCLASSA windowClass = {};
-        windowClass.style = CS_OWNDC;
-        windowClass.lpfnWndProc = PaintWindowProc;
-        windowClass.hInstance = GetModuleHandleA(NULL);
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        windowClass.lpszClassName = "LumivaneTestPaintWindow";
-        atom = RegisterClassA(&windowClass);
-    }
-    HWND window = CreateWindowExA(0, "LumivaneTestPaintWindow", "paint", WS_POPUP | WS_VISIBLE, 0, 0,
-                                  width, height, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    const TestWindowClass paintClass = {"LumivaneTestPaintWindow", PaintWindowProc, CS_OWNDC,
+                                        static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))};
+    HWND window = CreateTestClassWindow(paintClass, "paint", WS_POPUP | WS_VISIBLE, 0, 0, width, height, NULL);
     if (window != NULL)
         UpdateWindow(window);
     return window;

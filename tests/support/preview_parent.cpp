@@ -1,5 +1,6 @@
 // The preview's parent window and its record.
 #include "support/preview_parent.h"
+#include "support/test_window.h"
 
 static std::vector<ParentMessage> g_parentMessages;
 
@@ -17,18 +18,10 @@ static LRESULT CALLBACK PreviewParentProc(HWND window, UINT message, WPARAM wPar
 
 HWND CreatePreviewParent()
 {
-    static ATOM atom = 0;
-    if (atom == 0) {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = PreviewParentProc;
-        windowClass.hInstance = GetModuleHandleA(NULL);
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-        windowClass.lpszClassName = "LumivaneTestPreviewParent";
-        atom = RegisterClassA(&windowClass);
-    }
+    const TestWindowClass parentClass = {"LumivaneTestPreviewParent", PreviewParentProc, 0,
+                                         static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH))};
     g_parentMessages.clear();
-    return CreateWindowExA(0, "LumivaneTestPreviewParent", "parent", WS_POPUP | WS_BORDER | WS_VISIBLE, 40, 30, 300,
-                           200, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    return CreateTestClassWindow(parentClass, "parent", WS_POPUP | WS_BORDER | WS_VISIBLE, 40, 30, 300, 200, NULL);
 }
 
 const std::vector<ParentMessage>& PreviewParentMessages()

@@ -179,6 +179,11 @@ RECT ScreenArea()
     return area;
 }
 
+std::vector<LONG> Corners(const RECT& r)
+{
+    return {r.left, r.top, r.right, r.bottom};
+}
+
 size_t CountColor(const ClientPixels& capture, COLORREF color)
 {
     size_t count = 0;

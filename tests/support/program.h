@@ -76,6 +76,8 @@ private:
 // The pixels of area of the screen, as the user sees it.
 ClientPixels CaptureScreen(const RECT& area);
 RECT ScreenArea();
+// A rectangle's four edges, for comparing rectangles in one check.
+std::vector<LONG> Corners(const RECT& r);
 // How many pixels of a capture have exactly this colour.
 size_t CountColor(const ClientPixels& capture, COLORREF color);
 
