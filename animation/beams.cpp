@@ -3,22 +3,12 @@
 // Everything works in place on the caller's fixed beams; nothing allocates.
 #include "animation/beams.h"
 #include <cmath>
-#include <cstdlib>
+#include "animation/random.h"
 
-const int RandomRange = 32768;                  // the 15 bits every formula rests on
-const double RandomScale = 1.0 / 32767;
+const double RandomScale = 1.0 / RandomMax;
 const int RandomCentre = 16383;
 const double InterpolationFactor = 0.002;       // 1/500: point 498 sits at 0.996
 const int LastPoint = BeamLength - 1;
-
-// Keeping the low bits is uniform only while the library's range is a whole
-// number of 15-bit ranges; every library we build with has a power of two.
-static_assert((RAND_MAX + 1u) % RandomRange == 0, "rand's range is not a multiple of 32768");
-
-int RandomInteger()
-{
-    return std::rand() % RandomRange;
-}
 
 double RandomSpan(double a, double b)
 {

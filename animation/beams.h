@@ -1,9 +1,10 @@
 // The two beams the text is stretched between, and how they move. Pure logic:
-// no window or graphics call; the only outside service is the standard
-// library's rand, which the animation thread seeds with srand.
+// no window or graphics call; the random draws come from animation/random,
+// which the frame seeds when the frames start.
 #pragma once
 #include <cstdint>
 #include "animation/geometry.h"
+#include "animation/random.h"
 
 const int BeamLength = 500;
 
@@ -17,8 +18,6 @@ struct Beam { BeamPoint point[BeamLength]; };
 typedef int32_t DrawMethod;
 const DrawMethod MethodLumivane = 0, MethodFlexBeam = 1, MethodStraightBeam = 2;
 
-// The next value of rand, brought to 0..32767 whatever the library's range.
-int RandomInteger();
 // r/32767 * (a - b): 0 to a - b, both included; b is not added back.
 double RandomSpan(double a, double b);
 // (r - 16383)/32767 * s: about -s/2 to +s/2, exactly 0 at r = 16383.

@@ -1,20 +1,48 @@
 // The drawing surface: every graphics operation the animation makes, one
-// function each, so the warping, the frame code and the saver procedure see
-// only these names and handles. This is the Windows backend: a surface is a
-// device context, and the handles are GDI's own. A backend without Windows
-// (own outlines, own regions) supplies the same names with types of its own.
+// function each, so the warping and the frame code see only these names and
+// handles. Two backends supply them: GDI on Windows (surface_gdi.cpp), where
+// a surface is a device context and the handles are GDI's own, and cairo
+// elsewhere (surface_cairo.cpp), where they are that backend's records.
 //
-// The surface keeps identity mapping, text placed by its top-left corner and
+// A surface keeps identity mapping, text placed by its top-left corner and
 // the alternate (even-odd) fill rule: nothing here ever changes them.
 #pragma once
-#include <windows.h>
 #include <cstddef>
+#include <cstdint>
+#include "animation/geometry.h"
 
-typedef HWND SurfaceWindow;
+#ifdef _WIN32
+#include <windows.h>
 typedef HDC Surface;
 typedef HRGN Region;
 typedef HFONT SurfaceFont;
 typedef HBRUSH SurfaceBrush;
+typedef COLORREF Color;
+typedef LOGFONTA FontDescription;
+#else
+typedef struct CairoCanvas* Surface;
+typedef struct SpanRegion* Region;
+typedef struct CairoFont* SurfaceFont;
+typedef struct CairoBrush* SurfaceBrush;
+// Red in the lowest byte, then green, then blue, as on Windows.
+typedef uint32_t Color;
+const int LF_FACESIZE = 32;
+// The fields of a Windows font description that the settings hold, by the
+// same names.
+struct FontDescription {
+    int32_t lfHeight;                   // negative: em height; positive: cell height; pixels
+    int32_t lfWidth;                    // average character width; 0 keeps the face's proportions
+    int32_t lfWeight;                   // 0 normal, 400 regular, 700 bold
+    uint8_t lfItalic;
+    uint8_t lfCharSet;                  // kept for the file; faces are found by name alone
+    char lfFaceName[LF_FACESIZE];
+};
+#endif
+
+inline Color MakeColor(uint8_t red, uint8_t green, uint8_t blue)
+{
+    return static_cast<Color>(red | green << 8 | blue << 16);
+}
 
 // Type bytes of an outline point. A curve takes three consecutive points (two
 // control points, then its end); the close flag marks the last point of a
@@ -24,17 +52,10 @@ const unsigned char OutlineLine = 2;
 const unsigned char OutlineCurve = 4;
 const unsigned char OutlineCloseFlag = 1;
 
-// The window's own surface, the same on every call for a window whose class
-// owns its device context; release it after each use. Null on failure.
-Surface AcquireWindowSurface(SurfaceWindow window);
-void ReleaseWindowSurface(SurfaceWindow window, Surface surface);
-// The client rectangle, origin 0,0. 0, and an empty rectangle, on failure.
-int GetClientBounds(SurfaceWindow window, RECT* bounds);
-
 // The shared black brush: never deleted.
 SurfaceBrush GetBlackBrush();
-SurfaceFont CreateSurfaceFont(const LOGFONTA* description);
-SurfaceBrush CreateColorBrush(COLORREF color);
+SurfaceFont CreateSurfaceFont(const FontDescription* description);
+SurfaceBrush CreateColorBrush(Color color);
 // Selects a font for text and returns the one it replaces, to select back.
 SurfaceFont SelectSurfaceFont(Surface surface, SurfaceFont font);
 void DeleteSurfaceFont(SurfaceFont font);
@@ -43,8 +64,9 @@ void DeleteSurfaceBrush(SurfaceBrush brush);
 void FillSurfaceRect(Surface surface, const RECT* rect, SurfaceBrush brush);
 void FillSurfaceRegion(Surface surface, Region region, SurfaceBrush brush);
 
-// Width and height of length bytes of text in the selected font. 0, and a
-// 0 by 0 extent, on failure.
+// Width and height of length bytes of text in the selected font: the sum of
+// the characters' whole-pixel advances, and the cell height. 0, and a 0 by 0
+// extent, on failure.
 int MeasureText(Surface surface, const char* text, int length, SIZE* extent);
 // Text drawn from now on paints no background box.
 void SetTransparentBackground(Surface surface);
@@ -78,3 +100,12 @@ void DeleteRegion(Region region);
 // A zero-filled block of memory, or null.
 void* AllocateZeroedBlock(size_t bytes);
 void FreeBlock(void* block);
+
+#ifdef _WIN32
+// The window's own surface, the same on every call for a window whose class
+// owns its device context; release it after each use. Null on failure.
+Surface AcquireWindowSurface(HWND window);
+void ReleaseWindowSurface(HWND window, Surface surface);
+// The client rectangle, origin 0,0. 0, and an empty rectangle, on failure.
+int GetClientBounds(HWND window, RECT* bounds);
+#endif

@@ -3,7 +3,7 @@
 // concerns (input method, cursor, title, system commands, help in preview,
 // what happens once closing is allowed) before SaverProc sees a message.
 #include "host/saver_window.h"
-#include "animation/saver_proc.h"
+#include "host/saver_proc.h"
 #include "host/closing_policy.h"
 #include "host/host_state.h"
 #include "resources/resource.h"

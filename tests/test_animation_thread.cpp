@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 #include <vector>
-#include "animation/animation_thread.h"
+#include "host/animation_thread.h"
 #include "support/gdi_recorder.h"
 #include "support/import_hook.h"
 #include "support/paint_window.h"
@@ -16,6 +16,7 @@ namespace {
 const int Width = 640;
 const int Height = 360;
 const COLORREF TextColor = RGB(255, 160, 32);
+const uint32_t Seed = 123456;
 
 class AnimationTest : public ::testing::Test {
 protected:
@@ -23,6 +24,7 @@ protected:
     {
         window_ = CreatePaintWindow(Width, Height);
         ASSERT_NE(nullptr, window_);
+        dc_ = GetDC(window_);
         std::memset(&state_, 0, sizeof(state_));
         state_.window = window_;
         state_.method = MethodLumivane;
@@ -45,7 +47,15 @@ protected:
         delete animation_;
         DeleteObject(state_.font);
         DeleteObject(state_.brush);
+        ReleaseDC(window_, dc_);
         DestroyWindow(window_);
+    }
+
+    RECT ClientBounds()
+    {
+        RECT bounds;
+        GetClientBounds(window_, &bounds);
+        return bounds;
     }
 
     // The log as readable lines, regions and brushes named by their first
@@ -80,6 +90,7 @@ protected:
     }
 
     HWND window_ = NULL;
+    HDC dc_ = NULL;
     SaverState state_;
     Animation* animation_ = nullptr;
     std::map<HGDIOBJ, std::string> names_;
@@ -89,7 +100,7 @@ TEST_F(AnimationTest, EachFrameErasesPreviousMinusNewThenFills)
 {
     GdiRecorder recorder;
     ASSERT_TRUE(recorder.Installed());
-    StartFrames(animation_, &state_);
+    StartFrames(animation_, &state_, dc_, ClientBounds(), Seed);
     EXPECT_EQ(nullptr, animation_->previous);
     recorder.Clear();
 
@@ -101,7 +112,7 @@ TEST_F(AnimationTest, EachFrameErasesPreviousMinusNewThenFills)
          "fill D with settings"},
     };
     for (size_t frame = 0; frame < expected.size(); ++frame) {
-        DrawFrame(animation_, &state_);
+        DrawFrame(animation_, &state_, dc_);
         EXPECT_EQ(expected[frame], Describe(recorder.Events())) << "frame " << frame + 1;
         recorder.Clear();
     }
@@ -114,11 +125,11 @@ TEST_F(AnimationTest, CyclingMakesAndFreesOneBrushPerFrame)
     state_.cycle = 1;
     GdiRecorder recorder;
     ASSERT_TRUE(recorder.Installed());
-    StartFrames(animation_, &state_);
-    DrawFrame(animation_, &state_);
+    StartFrames(animation_, &state_, dc_, ClientBounds(), Seed);
+    DrawFrame(animation_, &state_, dc_);
     Name(animation_->previous);             // A: the region of the first frame
     recorder.Clear();
-    DrawFrame(animation_, &state_);
+    DrawFrame(animation_, &state_, dc_);
     const std::vector<std::string> expected = {
         "create region B", "create region C", "fill C with black", "delete C", "delete A",
         "create brush D", "fill B with D", "delete D",
@@ -129,9 +140,9 @@ TEST_F(AnimationTest, CyclingMakesAndFreesOneBrushPerFrame)
 
 TEST_F(AnimationTest, ScreenShowsExactlyTheCurrentShapeInTheTextColour)
 {
-    StartFrames(animation_, &state_);
+    StartFrames(animation_, &state_, dc_, ClientBounds(), Seed);
     for (int frame = 0; frame < 200; ++frame)
-        DrawFrame(animation_, &state_);
+        DrawFrame(animation_, &state_, dc_);
     ASSERT_NE(nullptr, animation_->previous);
 
     ClientPixels screen = CaptureClient(window_);
@@ -155,10 +166,10 @@ TEST_F(AnimationTest, ThousandsOfFramesLeaveNoObjectBehind)
         state_.cycle = cycle;
         GdiRecorder recorder;
         ASSERT_TRUE(recorder.Installed());
-        StartFrames(animation_, &state_);
+        StartFrames(animation_, &state_, dc_, ClientBounds(), Seed);
         int mostLive = 0;
         for (int frame = 0; frame < 2000; ++frame) {
-            DrawFrame(animation_, &state_);
+            DrawFrame(animation_, &state_, dc_);
             mostLive = std::max(mostLive, recorder.LiveObjects());
         }
         EXPECT_EQ(1, mostLive) << "between frames only the previous region is held; cycle " << cycle;
@@ -174,22 +185,22 @@ TEST_F(AnimationTest, FrameWithoutRegionDrawsNothingButTheCycleMovesOn)
     state_.cycle = 1;
     GdiRecorder recorder;
     ASSERT_TRUE(recorder.Installed());
-    StartFrames(animation_, &state_);
-    DrawFrame(animation_, &state_);
-    DrawFrame(animation_, &state_);
+    StartFrames(animation_, &state_, dc_, ClientBounds(), Seed);
+    DrawFrame(animation_, &state_, dc_);
+    DrawFrame(animation_, &state_, dc_);
     ASSERT_EQ(2, animation_->colors.frameCounter);
     Name(animation_->previous);             // A: the region of frame 2
 
     recorder.Clear();
     recorder.FailPathToRegion(true);
-    DrawFrame(animation_, &state_);
+    DrawFrame(animation_, &state_, dc_);
     EXPECT_EQ(std::vector<std::string>{"delete A"}, Describe(recorder.Events()));
     EXPECT_EQ(nullptr, animation_->previous);
     EXPECT_EQ(3, animation_->colors.frameCounter);
 
     recorder.Clear();
     recorder.FailPathToRegion(false);
-    DrawFrame(animation_, &state_);         // nothing to erase after a frame without a region
+    DrawFrame(animation_, &state_, dc_);         // nothing to erase after a frame without a region
     EXPECT_EQ((std::vector<std::string>{"create region B", "create brush C", "fill B with C", "delete C"}),
               Describe(recorder.Events()));
     EXPECT_EQ(4, animation_->colors.frameCounter);
@@ -255,17 +266,12 @@ TEST_F(AnimationTest, ThreadEndsWithinOneFrameOfTheStop)
     EXPECT_EQ(0, recorder.LiveObjects());
 }
 
-DWORD WINAPI FixedTickCount() { return 123456; }
-
 TEST_F(AnimationTest, UnknownMethodsAnimateAsLumivane)
 {
-    ImportHook tickHook("kernel32.dll", "GetTickCount", (void*)FixedTickCount);
-    ASSERT_TRUE(tickHook.Installed());
-
     // The beams after the start and fifty steps, with the same seed.
     auto beamsOf = [this](DrawMethod method) {
         state_.method = method;
-        StartFrames(animation_, &state_);
+        StartFrames(animation_, &state_, dc_, ClientBounds(), Seed);
         for (int frame = 0; frame < 50; ++frame)
             StepBeams(animation_, &state_);
         std::vector<BeamPoint> points(animation_->top.point, animation_->top.point + BeamLength);

@@ -11,15 +11,15 @@
 
 namespace {
 
-// The next n draws after srand(seed); the generator is left seeded again so
+// The next n draws after SeedRandom(seed); the generator is left seeded again so
 // the code under test sees the same draws.
 std::vector<int> DrawsAfter(unsigned seed, int n)
 {
-    std::srand(seed);
+    SeedRandom(seed);
     std::vector<int> draws;
     for (int i = 0; i < n; i++)
         draws.push_back(RandomInteger());
-    std::srand(seed);
+    SeedRandom(seed);
     return draws;
 }
 
@@ -54,6 +54,29 @@ Beam top, bottom, otherTop, otherBottom;
 
 } // namespace
 
+TEST(Beams, GeneratorGivesTheCRuntimeSequence)
+{
+    // The first draws of the classic formula after the seeds 1 and 0.
+    const int afterOne[] = {41, 18467, 6334, 26500, 19169};
+    const int afterZero[] = {38, 7719, 21238, 2437, 8855};
+    SeedRandom(1);
+    for (int expected : afterOne)
+        EXPECT_EQ(expected, RandomInteger());
+    SeedRandom(0);
+    for (int expected : afterZero)
+        EXPECT_EQ(expected, RandomInteger());
+#ifdef _WIN32
+    // Seeded alike, the system's rand gives the same draws, so a tick count
+    // lays out the beams as it always did.
+    for (unsigned seed : {0u, 1u, 123456u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        std::srand(seed);
+        SeedRandom(seed);
+        for (int i = 0; i < 1000; ++i)
+            ASSERT_EQ(std::rand(), RandomInteger()) << "seed " << seed << ", draw " << i;
+    }
+#endif
+}
+
 TEST(Beams, RandomDrawsCoverTheirWholeRanges)
 {
     struct Case { int r; double span, centred; };
@@ -61,12 +84,12 @@ TEST(Beams, RandomDrawsCoverTheirWholeRanges)
                           {32767, 80.0, 5.00015259254738}};
     for (const Case& c : cases) {
         unsigned seed = SeedWhere([&](const std::vector<int>& d) { return d[0] == c.r; });
-        std::srand(seed);
+        SeedRandom(seed);
         EXPECT_DOUBLE_EQ(c.span, RandomSpan(100, 20)) << "r " << c.r;
-        std::srand(seed);
+        SeedRandom(seed);
         EXPECT_DOUBLE_EQ(c.centred, RandomSigned(10)) << "r " << c.r;
     }
-    std::srand(1);
+    SeedRandom(1);
     int low = INT_MAX, high = INT_MIN;
     for (int i = 0; i < 1000000; i++) {
         int r = RandomInteger();
@@ -258,7 +281,7 @@ TEST(Beams, EveryMethodStaysDefinedAndInsideAtAnySpeed)
     for (DrawMethod method : {MethodLumivane, MethodFlexBeam, MethodStraightBeam})
         for (double speed : {0.0, 2.0, 2147483648.0, -2147483648.0}) {
             SCOPED_TRACE(testing::Message() << "method " << method << " speed " << speed);
-            std::srand(99);
+            SeedRandom(99);
             top.point[0].x = 300;
             top.point[0].y = 80;
             MethodFor(method)(1, preview, speed, &top, &bottom);
@@ -293,7 +316,7 @@ TEST(Beams, EveryOtherMethodNumberAnimatesAsLumivane)
     EXPECT_EQ(&FlexBeamMethod, MethodFor(1));
     EXPECT_EQ(&StraightBeamMethod, MethodFor(2));
     auto run = [](DrawMethod method, Beam* t, Beam* b) {
-        std::srand(31337);
+        SeedRandom(31337);
         std::memset(t, 0, sizeof *t);
         std::memset(b, 0, sizeof *b);
         MethodFor(method)(1, RECT{0, 0, 640, 480}, 40, t, b);

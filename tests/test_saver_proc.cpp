@@ -12,8 +12,8 @@
 #include <map>
 #include <string>
 #include <vector>
-#include "animation/animation_thread.h"
-#include "animation/saver_proc.h"
+#include "host/animation_thread.h"
+#include "host/saver_proc.h"
 #include "host/host_state.h"
 #include "support/gdi_recorder.h"
 #include "support/import_hook.h"

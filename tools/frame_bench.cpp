@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
-#include "animation/animation_thread.h"
+#include "host/animation_thread.h"
 
 namespace {
 
@@ -14,6 +14,8 @@ const int BenchWidth = 1920;
 const int BenchHeight = 1080;
 const int TimedFrames = 400;
 const DWORD SleepRunMilliseconds = 3000;
+// Every case starts from the same beams, so two runs compare.
+const uint32_t BenchSeed = 7;
 
 struct BenchCase {
     const char* name;
@@ -107,10 +109,11 @@ void RunCase(HWND window, const BenchCase& c)
     state.font = CreateFontIndirectA(&description);
     state.brush = CreateSolidBrush(state.color);
 
-    static Animation animation;
-    StartFrames(&animation, &state);
-
     HDC windowDc = AcquireWindowSurface(window);
+    static Animation animation;
+    const RECT bounds = {0, 0, BenchWidth, BenchHeight};
+    StartFrames(&animation, &state, windowDc, bounds, BenchSeed);
+
     HDC memoryDc = NULL;
     HBITMAP bitmap = NULL;
     HGDIOBJ previousBitmap = NULL;
@@ -144,7 +147,7 @@ void RunCase(HWND window, const BenchCase& c)
         ULONGLONG cpuBefore = ProcessCpu100ns();
         DWORD start = GetTickCount();
         while (GetTickCount() - start < SleepRunMilliseconds) {
-            DrawFrame(&animation, &state);
+            DrawFrame(&animation, &state, windowDc);
             Sleep(FrameSleep);
             ++frames;
         }

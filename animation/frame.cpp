@@ -1,10 +1,9 @@
-// Frame composition. Once running, the window is never cleared: each frame
+// Frame composition. Once running, the surface is never cleared: each frame
 // paints black only the part of the old shape that the new shape leaves
 // uncovered, then fills the new shape over it, so nothing flickers. All the
 // drawing goes through the surface; the beams, point arrays and colour
 // cycle are the run's own storage, nothing is allocated per frame.
-#include "animation/animation_thread.h"
-#include <cstdlib>
+#include "animation/frame.h"
 #include <cstring>
 #include "animation/text_warp.h"
 
@@ -13,12 +12,12 @@ static int TextLength(const SaverState* state)
     return static_cast<int>(std::strlen(state->text));
 }
 
-void StartFrames(Animation* animation, SaverState* state)
+void StartFrames(Animation* animation, const SaverState* state, Surface surface, const RECT& bounds,
+                 uint32_t seed)
 {
-    GetClientBounds(state->window, &animation->bounds);
+    animation->bounds = bounds;
     animation->previous = NULL;
 
-    Surface surface = AcquireWindowSurface(state->window);
     FillSurfaceRect(surface, &animation->bounds, GetBlackBrush());
     // StraightBeam lays its rectangle out from the text's own extent, which
     // it reads from the top beam's first point.
@@ -28,15 +27,14 @@ void StartFrames(Animation* animation, SaverState* state)
     animation->top.point[0].x = extent.cx;
     animation->top.point[0].y = extent.cy;
     SelectSurfaceFont(surface, previousFont);
-    ReleaseWindowSurface(state->window, surface);
 
-    srand(GetTickCount());
+    SeedRandom(seed);
     MethodFor(state->method)(1, animation->bounds, static_cast<double>(state->speed),
                              &animation->top, &animation->bottom);
     StartColorCycle(&animation->colors, state->color);
 }
 
-void StepBeams(Animation* animation, SaverState* state)
+void StepBeams(Animation* animation, const SaverState* state)
 {
     MethodFor(state->method)(0, animation->bounds, StepLength, &animation->top, &animation->bottom);
     for (int i = 0; i < BeamLength; ++i) {
@@ -49,7 +47,7 @@ void StepBeams(Animation* animation, SaverState* state)
     }
 }
 
-Region WarpFrame(Animation* animation, SaverState* state, Surface surface)
+Region WarpFrame(Animation* animation, const SaverState* state, Surface surface)
 {
     SurfaceFont previousFont = SelectSurfaceFont(surface, state->font);
     Region region = WarpTextRegion(surface, animation->topBeam, animation->bottomBeam,
@@ -75,7 +73,7 @@ void EraseUncovered(Animation* animation, Surface surface, Region current)
 }
 
 // The colour cycle moves on every frame, drawn or not.
-void FillFrame(Animation* animation, SaverState* state, Surface surface, Region current)
+void FillFrame(Animation* animation, const SaverState* state, Surface surface, Region current)
 {
     if (state->cycle != 0) {
         AdvanceColorCycle(&animation->colors);
@@ -90,14 +88,12 @@ void FillFrame(Animation* animation, SaverState* state, Surface surface, Region 
     animation->previous = current;
 }
 
-void DrawFrame(Animation* animation, SaverState* state)
+void DrawFrame(Animation* animation, const SaverState* state, Surface surface)
 {
     StepBeams(animation, state);
-    Surface surface = AcquireWindowSurface(state->window);
     Region current = WarpFrame(animation, state, surface);
     EraseUncovered(animation, surface, current);
     FillFrame(animation, state, surface, current);
-    ReleaseWindowSurface(state->window, surface);
 }
 
 void EndFrames(Animation* animation)
@@ -105,18 +101,4 @@ void EndFrames(Animation* animation)
     if (animation->previous != NULL)
         DeleteRegion(animation->previous);
     animation->previous = NULL;
-}
-
-DWORD WINAPI AnimationThread(void* parameter)
-{
-    SaverState* state = static_cast<SaverState*>(parameter);
-    // About 40 KB: the thread's default stack holds it for the run's life.
-    Animation animation;
-    StartFrames(&animation, state);
-    do {
-        DrawFrame(&animation, state);
-        Sleep(FrameSleep);
-    } while (ReadStopFlag(state) == 0);
-    EndFrames(&animation);
-    return AnimationExitCode;
 }

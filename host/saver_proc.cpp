@@ -1,8 +1,8 @@
 // One animation run at a time: the thread and the font and brush it draws
 // with are created together and released together, and the font and brush
 // only after the thread has ended, so it never draws with a deleted object.
-#include "animation/saver_proc.h"
-#include "animation/animation_thread.h"
+#include "host/saver_proc.h"
+#include "host/animation_thread.h"
 #include "host/closing_policy.h"
 #include "settings/profile.h"
 

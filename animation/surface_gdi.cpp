@@ -8,17 +8,17 @@ static_assert(OutlineMove == PT_MOVETO && OutlineLine == PT_LINETO && OutlineCur
                   OutlineCloseFlag == PT_CLOSEFIGURE,
               "outline type bytes are GDI's");
 
-Surface AcquireWindowSurface(SurfaceWindow window)
+Surface AcquireWindowSurface(HWND window)
 {
     return GetDC(window);
 }
 
-void ReleaseWindowSurface(SurfaceWindow window, Surface surface)
+void ReleaseWindowSurface(HWND window, Surface surface)
 {
     ReleaseDC(window, surface);
 }
 
-int GetClientBounds(SurfaceWindow window, RECT* bounds)
+int GetClientBounds(HWND window, RECT* bounds)
 {
     if (GetClientRect(window, bounds))
         return 1;
@@ -34,12 +34,12 @@ SurfaceBrush GetBlackBrush()
     return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
 }
 
-SurfaceFont CreateSurfaceFont(const LOGFONTA* description)
+SurfaceFont CreateSurfaceFont(const FontDescription* description)
 {
     return CreateFontIndirectA(description);
 }
 
-SurfaceBrush CreateColorBrush(COLORREF color)
+SurfaceBrush CreateColorBrush(Color color)
 {
     return CreateSolidBrush(color);
 }
