@@ -2,6 +2,7 @@
 // or an out-of-range double is undefined behaviour in C++, and a runaway beam
 // or a degenerate outline can produce either.
 #include "animation/geometry.h"
+#include <cmath>
 
 int32_t TruncateToPixel(double value)
 {
@@ -12,4 +13,9 @@ int32_t TruncateToPixel(double value)
     if (value <= -2147483648.0)
         return INT32_MIN;
     return static_cast<int32_t>(value);
+}
+
+int32_t RoundToPixel(double value)
+{
+    return TruncateToPixel(std::floor(value + 0.5));
 }

@@ -16,3 +16,7 @@ struct SIZE { int32_t cx, cy; };
 // toward zero, defined for every double. NaN gives 0; values beyond the
 // signed 32-bit range are held at its ends.
 int32_t TruncateToPixel(double value);
+
+// To the nearest pixel, halves upward: a truncation of the value plus a half
+// taken down to a whole number.
+int32_t RoundToPixel(double value);

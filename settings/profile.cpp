@@ -5,9 +5,8 @@
 #include "settings/profile.h"
 #include <shlobj.h>
 #include "resources/resource.h"
+#include "settings/defaults.h"
 
-const char DefaultText[] = "Lumivane";
-const char DefaultFaceName[] = "arial";
 const char DecimalFormat[] = "%d";
 const char PathSeparator[] = "\\";
 const int PathSeparatorLength = sizeof PathSeparator - 1;
@@ -18,16 +17,6 @@ const int SectionCapacity = 40;
 const int KeyCapacity = 32;
 const int PathCapacity = MAX_PATH;
 const int NumberCapacity = 12;          // "-2147483648" and the NUL
-
-const int DefaultColorChannel = 255;
-const int DefaultCycle = 1;
-const int DefaultSpeed = 2;
-const int DefaultMethod = 0;
-const int DefaultHeight = -72;
-const int DefaultWidth = 0;
-const int DefaultWeight = 0;
-const int DefaultCharset = 0;
-const int DefaultItalic = 0;
 
 // The profile reader strips these around a value (Wine counts ^Z, the old
 // end-of-file mark, among them), then one pair of matching outer quotes; its
@@ -106,25 +95,27 @@ static void ReadProfileText(const ProfileNames* names, ProfileKey key, const cha
     lstrcpynA(field, value, capacity);
 }
 
+// Each key's default is the field's default value, which the record holds
+// when its key is read.
 static void LoadSettings(const ProfileNames* names, SaverState* state)
 {
-    ReadProfileText(names, KeyText, DefaultText, state->text, TextCapacity);
-    int red = ReadProfileNumber(names, KeyColorR, DefaultColorChannel);
-    int green = ReadProfileNumber(names, KeyColorG, DefaultColorChannel);
-    int blue = ReadProfileNumber(names, KeyColorB, DefaultColorChannel);
+    ApplyDefaultSettings(state);
+    ReadProfileText(names, KeyText, state->text, state->text, TextCapacity);
+    int red = ReadProfileNumber(names, KeyColorR, GetRValue(state->color));
+    int green = ReadProfileNumber(names, KeyColorG, GetGValue(state->color));
+    int blue = ReadProfileNumber(names, KeyColorB, GetBValue(state->color));
     state->color = RGB(LOBYTE(red), LOBYTE(green), LOBYTE(blue));
-    state->cycle = ReadProfileNumber(names, KeyCycle, DefaultCycle) != 0;
-    state->speed = ReadProfileNumber(names, KeySpeed, DefaultSpeed);
-    state->method = ReadProfileNumber(names, KeyMethod, DefaultMethod);
+    state->cycle = ReadProfileNumber(names, KeyCycle, state->cycle) != 0;
+    state->speed = ReadProfileNumber(names, KeySpeed, state->speed);
+    state->method = ReadProfileNumber(names, KeyMethod, state->method);
 
-    // Fields the profile does not hold load as 0.
-    ZeroMemory(&state->logFont, sizeof state->logFont);
-    state->logFont.lfHeight = ReadProfileNumber(names, KeyHeight, DefaultHeight);
-    state->logFont.lfWidth = ReadProfileNumber(names, KeyWidth, DefaultWidth);
-    state->logFont.lfWeight = ReadProfileNumber(names, KeyWeight, DefaultWeight);
-    state->logFont.lfCharSet = LOBYTE(ReadProfileNumber(names, KeyCharset, DefaultCharset));
-    state->logFont.lfItalic = LOBYTE(ReadProfileNumber(names, KeyItalic, DefaultItalic));
-    ReadProfileText(names, KeyFaceName, DefaultFaceName, state->logFont.lfFaceName, LF_FACESIZE);
+    LOGFONTA* font = &state->logFont;
+    font->lfHeight = ReadProfileNumber(names, KeyHeight, font->lfHeight);
+    font->lfWidth = ReadProfileNumber(names, KeyWidth, font->lfWidth);
+    font->lfWeight = ReadProfileNumber(names, KeyWeight, font->lfWeight);
+    font->lfCharSet = LOBYTE(ReadProfileNumber(names, KeyCharset, font->lfCharSet));
+    font->lfItalic = LOBYTE(ReadProfileNumber(names, KeyItalic, font->lfItalic));
+    ReadProfileText(names, KeyFaceName, font->lfFaceName, font->lfFaceName, LF_FACESIZE);
 }
 
 static bool IsProfileBlank(char c)

@@ -1,0 +1,227 @@
+// Scan conversion of an outline into pixel runs, and the difference of two
+// regions. Curves are cut into straight pieces first; then each row of
+// pixels is crossed at its whole-number height by the edges that span it,
+// and the pixels between the first and second crossing, the third and
+// fourth, and so on, are inside. A crossing that falls exactly on a pixel
+// keeps the pixel on a left edge and drops it on a right edge, and an edge
+// counts for the rows from its top up to, not including, its bottom, so
+// figures that share an edge never share a pixel.
+#include "animation/span_region.h"
+#include <algorithm>
+#include <cmath>
+#include "animation/surface.h"
+
+namespace {
+
+struct Vertex {
+    double x, y;
+};
+
+struct Edge {
+    double top, bottom;                 // top < bottom
+    double x;                           // x at top
+    double slope;                       // dx per unit of y
+};
+
+const int CurvePoints = 3;
+// A curve is cut into pieces short enough that none strays more than this
+// from the true curve, in pixels; the count of pieces is held to a range.
+const double CurveTolerance = 0.25;
+const int MostCurvePieces = 256;
+// The bound on a cubic's distance from its chords over n pieces is 3/4 of its
+// largest second difference over n squared.
+const double CurveErrorFactor = 0.75;
+
+void AddEdge(std::vector<Edge>* edges, Vertex from, Vertex to)
+{
+    if (from.y == to.y)
+        return;                         // a level edge crosses no row
+    if (from.y > to.y)
+        std::swap(from, to);
+    edges->push_back({from.y, to.y, from.x, (to.x - from.x) / (to.y - from.y)});
+}
+
+double Distance(double dx, double dy)
+{
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+int CurvePieces(Vertex p0, Vertex p1, Vertex p2, Vertex p3)
+{
+    double d1 = Distance(p0.x - 2 * p1.x + p2.x, p0.y - 2 * p1.y + p2.y);
+    double d2 = Distance(p1.x - 2 * p2.x + p3.x, p1.y - 2 * p2.y + p3.y);
+    double pieces = std::ceil(std::sqrt(CurveErrorFactor * std::max(d1, d2) / CurveTolerance));
+    if (!(pieces >= 1))
+        return 1;
+    return pieces > MostCurvePieces ? MostCurvePieces : static_cast<int>(pieces);
+}
+
+Vertex CurvePoint(Vertex p0, Vertex p1, Vertex p2, Vertex p3, double t)
+{
+    double s = 1 - t;
+    double a = s * s * s, b = 3 * s * s * t, c = 3 * s * t * t, d = t * t * t;
+    return {a * p0.x + b * p1.x + c * p2.x + d * p3.x, a * p0.y + b * p1.y + c * p2.y + d * p3.y};
+}
+
+Vertex ToVertex(POINT p)
+{
+    return {static_cast<double>(p.x), static_cast<double>(p.y)};
+}
+
+// The walk over the type bytes, adding the edges of every figure, closed.
+void CollectEdges(std::vector<Edge>* edges, const POINT* points, const unsigned char* types, int n)
+{
+    Vertex current = {0, 0};
+    Vertex start = current;
+    bool open = false;
+    int i = 0;
+    while (i < n) {
+        unsigned char type = types[i] & static_cast<unsigned char>(~OutlineCloseFlag);
+        if (type == OutlineMove) {
+            if (open)
+                AddEdge(edges, current, start);
+            current = start = ToVertex(points[i]);
+            open = true;
+            i += 1;
+            continue;
+        }
+        if (type == OutlineLine) {
+            Vertex next = ToVertex(points[i]);
+            AddEdge(edges, current, next);
+            current = next;
+        } else if (type == OutlineCurve && n - i >= CurvePoints) {
+            Vertex p0 = current, p1 = ToVertex(points[i]), p2 = ToVertex(points[i + 1]), p3 = ToVertex(points[i + 2]);
+            int pieces = CurvePieces(p0, p1, p2, p3);
+            for (int k = 1; k <= pieces; ++k) {
+                Vertex next = k == pieces ? p3 : CurvePoint(p0, p1, p2, p3, static_cast<double>(k) / pieces);
+                AddEdge(edges, current, next);
+                current = next;
+            }
+            i += CurvePoints - 1;
+        } else {
+            i += 1;
+            continue;
+        }
+        open = true;
+        if ((types[i] & OutlineCloseFlag) != 0) {
+            AddEdge(edges, current, start);
+            current = start;
+        }
+        i += 1;
+    }
+    if (open)
+        AddEdge(edges, current, start);
+}
+
+// The first pixel at or right of a crossing, within the row's limits.
+int32_t PixelAtOrAfter(double x, int32_t low, int32_t high)
+{
+    if (!(x > low))
+        return low;
+    if (!(x < high))
+        return high;
+    return TruncateToPixel(std::ceil(x));
+}
+
+void AddSpan(std::vector<Span>* spans, int32_t y, int32_t left, int32_t right)
+{
+    if (left >= right)
+        return;
+    if (!spans->empty() && spans->back().y == y && spans->back().right >= left) {
+        spans->back().right = std::max(spans->back().right, right);
+        return;
+    }
+    spans->push_back({y, left, right});
+}
+
+void ComputeBox(SpanRegion* region)
+{
+    RECT box = {0, 0, 0, 0};
+    if (!region->spans.empty()) {
+        box = {region->spans.front().left, region->spans.front().y, region->spans.front().right,
+               region->spans.back().y + 1};
+        for (const Span& span : region->spans) {
+            box.left = std::min(box.left, span.left);
+            box.right = std::max(box.right, span.right);
+        }
+    }
+    region->box = box;
+}
+
+// Index of the first span of the row after the one that starts at i.
+size_t RowEnd(const std::vector<Span>& spans, size_t i)
+{
+    size_t end = i;
+    while (end < spans.size() && spans[end].y == spans[i].y)
+        ++end;
+    return end;
+}
+
+// Appends one row of from minus one row of removed (both sorted) to out.
+void SubtractRow(std::vector<Span>* out, const Span* from, const Span* fromEnd, const Span* removed,
+                 const Span* removedEnd)
+{
+    for (; from != fromEnd; ++from) {
+        int32_t left = from->left;
+        while (removed != removedEnd && removed->right <= left)
+            ++removed;
+        for (const Span* cut = removed; cut != removedEnd && cut->left < from->right; ++cut) {
+            AddSpan(out, from->y, left, std::min(cut->left, from->right));
+            left = std::max(left, cut->right);
+        }
+        AddSpan(out, from->y, left, from->right);
+    }
+}
+
+}  // namespace
+
+void FillSpansFromOutline(SpanRegion* region, const POINT* points, const unsigned char* types, int n,
+                          const RECT& clip)
+{
+    std::vector<Edge> edges;
+    CollectEdges(&edges, points, types, n);
+    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.top < b.top; });
+
+    region->spans.clear();
+    std::vector<const Edge*> active;
+    std::vector<double> crossings;
+    size_t next = 0;
+    int32_t firstRow = clip.top;
+    if (!edges.empty())
+        firstRow = std::max(firstRow, PixelAtOrAfter(edges.front().top, clip.top, clip.bottom));
+    for (int32_t y = firstRow; y < clip.bottom && (next < edges.size() || !active.empty()); ++y) {
+        const double row = y;
+        while (next < edges.size() && edges[next].top <= row)
+            active.push_back(&edges[next++]);
+        active.erase(std::remove_if(active.begin(), active.end(), [row](const Edge* e) { return e->bottom <= row; }),
+                     active.end());
+        crossings.clear();
+        for (const Edge* e : active)
+            crossings.push_back(e->x + (row - e->top) * e->slope);
+        std::sort(crossings.begin(), crossings.end());
+        for (size_t k = 0; k + 1 < crossings.size(); k += 2)
+            AddSpan(&region->spans, y, PixelAtOrAfter(crossings[k], clip.left, clip.right),
+                    PixelAtOrAfter(crossings[k + 1], clip.left, clip.right));
+    }
+    ComputeBox(region);
+}
+
+void SubtractSpans(SpanRegion* target, const SpanRegion* from, const SpanRegion* removed)
+{
+    std::vector<Span> out;
+    out.reserve(from->spans.size());
+    const std::vector<Span>& a = from->spans;
+    const std::vector<Span>& b = removed->spans;
+    size_t i = 0, j = 0;
+    while (i < a.size()) {
+        size_t rowEnd = RowEnd(a, i);
+        while (j < b.size() && b[j].y < a[i].y)
+            ++j;
+        size_t cutEnd = j < b.size() && b[j].y == a[i].y ? RowEnd(b, j) : j;
+        SubtractRow(&out, a.data() + i, a.data() + rowEnd, b.data() + j, b.data() + cutEnd);
+        i = rowEnd;
+        j = cutEnd;
+    }
+    target->spans.swap(out);
+    ComputeBox(target);
+}

@@ -1,0 +1,19 @@
+// What the hosts of the cairo backend need beyond the drawing operations:
+// a surface is an image of its own, which a host shows, saves or copies to a
+// window, and the box drawn since the host last looked, so that only what
+// changed is copied.
+#pragma once
+#include <cairo.h>
+#include "animation/surface.h"
+
+// A black image of width by height pixels to draw frames on; null when it
+// cannot be made.
+Surface CreateImageSurface(int width, int height);
+void DestroyImageSurface(Surface surface);
+
+// The image with everything drawn so far, 24-bit RGB; owned by the surface.
+cairo_surface_t* SurfaceImage(Surface surface);
+
+// The smallest rectangle around everything drawn since the last call, and
+// empty (all zero) when nothing was; starts again from nothing.
+RECT TakeSurfaceDamage(Surface surface);

@@ -1,0 +1,250 @@
+// lumivane-render: the saver drawn without a display, frame after frame on an
+// image, written as an animated GIF that plays at about the speed the saver
+// moves on screen, or as a PNG of the last frame.
+#include <cairo.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include "animation/frame.h"
+#include "animation/surface_cairo.h"
+#include "linux/gif_writer.h"
+#include "linux/output_file.h"
+#include "linux/settings_options.h"
+#include "settings/defaults.h"
+#include "version.h"
+
+namespace {
+
+const char Program[] = "lumivane-render";
+const int ExitFailed = 1;
+const int ExitBadInput = 2;
+const int DefaultWidth = 1920;
+const int DefaultHeight = 1080;
+const int64_t LargestSide = 16384;
+const int64_t DefaultFrames = 300;
+const int64_t MostFrames = 10000000;
+// On screen a frame takes the 5 ms sleep and a little drawing. GIF delays
+// count hundredths of a second and viewers slow down anything under two, so
+// each picture shows every fourth frame for 20 ms.
+const int FramesPerPicture = 4;
+const int PictureDelay = 2;
+// Progress is shown once a render has run this long, and then as often.
+const std::chrono::seconds ProgressInterval(1);
+
+enum OutputKind { OutputGif, OutputPng };
+
+struct RenderRequest {
+    SaverState settings;
+    int width;
+    int height;
+    uint32_t seed;
+    int64_t frames;
+    std::string output;
+    OutputKind kind;
+};
+
+const char Usage[] =
+    "usage: lumivane-render [options] OUTPUT.gif|OUTPUT.png\n"
+    "Renders the Lumivane screen saver without a display: an animated GIF of the\n"
+    "frames, or a PNG of the last one.\n"
+    "\n"
+    "Settings:\n";
+const char RenderOptionsHelp[] =
+    "\n"
+    "Rendering:\n"
+    "  --size WxH         picture size in pixels, each side 1 to 16384 (default 1920x1080)\n"
+    "  --seed N           where the beams start and how they move (default: the clock)\n"
+    "  --frames N         how many frames to draw (default 300)\n"
+    "  --help, --version\n";
+
+int Refuse(const std::string& message)
+{
+    std::fprintf(stderr, "%s: %s\n", Program, message.c_str());
+    return ExitBadInput;
+}
+
+bool EndsWith(std::string text, const char* ending)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const size_t n = std::strlen(ending);
+    return text.size() >= n && text.compare(text.size() - n, n, ending) == 0;
+}
+
+bool ParseSize(const std::string& text, int* width, int* height)
+{
+    size_t x = text.find_first_of("xX");
+    int64_t w = 0, h = 0;
+    if (x == std::string::npos || !ParseNumber(text.substr(0, x), 1, LargestSide, &w) ||
+        !ParseNumber(text.substr(x + 1), 1, LargestSide, &h))
+        return false;
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
+}
+
+// Reads the command line into request. Returns -1 to go on, or the exit
+// code to end with at once (help, version, bad input).
+int ReadRequest(int argc, char** argv, RenderRequest* request)
+{
+    CommandLine line = {argc, argv, 1, false};
+    Argument argument;
+    std::string value, error;
+    bool haveOutput = false;
+    while (ReadArgument(&line, &argument)) {
+        if (!argument.isOption) {
+            if (haveOutput)
+                return Refuse("one output file only: \"" + argument.text + "\" is one too many");
+            request->output = argument.text;
+            haveOutput = true;
+            continue;
+        }
+        const std::string& name = argument.name;
+        SettingOutcome setting = ApplySettingOption(&line, argument, &request->settings, &error);
+        if (setting == SettingRejected)
+            return Refuse(error);
+        if (setting == SettingTaken)
+            continue;
+        if (name == "help") {
+            std::printf("%s%s%s", Usage, SettingOptionsHelp, RenderOptionsHelp);
+            return 0;
+        }
+        if (name == "version") {
+            std::printf("%s %s\n", Program, LumivaneVersion);
+            return 0;
+        }
+        int64_t number = 0;
+        if (name == "size" || name == "seed" || name == "frames") {
+            if (!TakeValue(&line, argument, &value, &error))
+                return Refuse(error);
+            if (name == "size" && !ParseSize(value, &request->width, &request->height))
+                return Refuse("--size wants WIDTHxHEIGHT, each from 1 to 16384, not \"" + value + "\"");
+            if (name == "seed") {
+                if (!ParseNumber(value, 0, UINT32_MAX, &number))
+                    return Refuse("--seed wants a whole number from 0 to 4294967295, not \"" + value + "\"");
+                request->seed = static_cast<uint32_t>(number);
+            }
+            if (name == "frames") {
+                if (!ParseNumber(value, 1, MostFrames, &number))
+                    return Refuse("--frames wants a whole number from 1 to 10000000, not \"" + value + "\"");
+                request->frames = number;
+            }
+            continue;
+        }
+        return Refuse("unknown option \"" + std::string(argv[line.next - 1]) + "\" (see --help)");
+    }
+    if (!haveOutput)
+        return Refuse("no output file (see --help)");
+    if (EndsWith(request->output, ".gif"))
+        request->kind = OutputGif;
+    else if (EndsWith(request->output, ".png"))
+        request->kind = OutputPng;
+    else
+        return Refuse("the output must end in .gif or .png: \"" + request->output + "\"");
+    return -1;
+}
+
+// Progress on stderr for renders that take more than a moment.
+struct Progress {
+    std::chrono::steady_clock::time_point start;
+    std::chrono::steady_clock::time_point nextReport;
+    bool shown;
+};
+
+void ReportProgress(Progress* progress, int64_t frame, int64_t frames)
+{
+    auto now = std::chrono::steady_clock::now();
+    if (now < progress->nextReport && frame < frames)
+        return;
+    if (!progress->shown && frame == frames)
+        return;                         // done before there was anything to report
+    progress->nextReport = now + ProgressInterval;
+    progress->shown = true;
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    std::fprintf(stderr, "%s%s: frame %lld of %lld%s", terminal ? "\r" : "", Program, static_cast<long long>(frame),
+                 static_cast<long long>(frames), terminal && frame < frames ? "" : "\n");
+}
+
+cairo_status_t WriteToDescriptor(void* closure, const unsigned char* data, unsigned int length)
+{
+    const int descriptor = *static_cast<int*>(closure);
+    while (length > 0) {
+        ssize_t written = write(descriptor, data, length);
+        if (written <= 0)
+            return CAIRO_STATUS_WRITE_ERROR;
+        data += written;
+        length -= static_cast<unsigned int>(written);
+    }
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// Draws the frames on surface and writes the output to descriptor.
+bool Render(const RenderRequest& request, Surface surface, int descriptor, std::string* error)
+{
+    static Animation animation;         // about 40 KB
+    const RECT bounds = {0, 0, request.width, request.height};
+    StartFrames(&animation, &request.settings, surface, bounds, request.seed);
+
+    GifWriter* gif = nullptr;
+    if (request.kind == OutputGif && (gif = StartGif(descriptor, request.width, request.height, error)) == nullptr)
+        return false;
+    Progress progress = {std::chrono::steady_clock::now(), std::chrono::steady_clock::now() + ProgressInterval, false};
+    bool ok = true;
+    for (int64_t frame = 1; ok && frame <= request.frames; ++frame) {
+        DrawFrame(&animation, &request.settings, surface);
+        if (gif != nullptr && (frame % FramesPerPicture == 0 || frame == request.frames)) {
+            cairo_surface_t* image = SurfaceImage(surface);
+            ok = AddGifPicture(gif, reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image)),
+                               cairo_image_surface_get_stride(image) / 4, TakeSurfaceDamage(surface),
+                               PictureDelay, error);
+        }
+        ReportProgress(&progress, frame, request.frames);
+    }
+    EndFrames(&animation);
+    if (gif != nullptr)
+        return FinishGif(gif, error) && ok;
+    int target = descriptor;
+    if (cairo_surface_write_to_png_stream(SurfaceImage(surface), WriteToDescriptor, &target) != CAIRO_STATUS_SUCCESS) {
+        *error = "cannot write " + request.output;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    static RenderRequest request;
+    ApplyDefaultSettings(&request.settings);
+    request.width = DefaultWidth;
+    request.height = DefaultHeight;
+    request.seed = static_cast<uint32_t>(std::time(nullptr));
+    request.frames = DefaultFrames;
+    int exitCode = ReadRequest(argc, argv, &request);
+    if (exitCode >= 0)
+        return exitCode;
+
+    OutputFile output;
+    std::string error;
+    if (!OpenOutputFile(request.output, &output, &error))
+        return Refuse(error);
+    Surface surface = CreateImageSurface(request.width, request.height);
+    request.settings.font = CreateSurfaceFont(&request.settings.logFont);
+    request.settings.brush = CreateColorBrush(request.settings.color);
+    bool ok = surface != NULL && Render(request, surface, output.descriptor, &error);
+    if (surface == NULL)
+        error = "no memory for a " + std::to_string(request.width) + "x" + std::to_string(request.height) + " picture";
+    DeleteSurfaceFont(request.settings.font);
+    DeleteSurfaceBrush(request.settings.brush);
+    DestroyImageSurface(surface);
+    if (ok && CommitOutputFile(&output, &error))
+        return 0;
+    AbandonOutputFile(&output);
+    std::fprintf(stderr, "%s: %s\n", Program, error.c_str());
+    return ExitFailed;
+}
