@@ -6,14 +6,13 @@
 // that draws the GDI frames; Wine is $WINELOADER.
 #include <gtest/gtest.h>
 #include <cairo.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 #include "animation/beams.h"
+#include "run_program.h"
 
 namespace {
 
@@ -54,25 +53,6 @@ std::vector<Case> Cases()
             for (unsigned seed : {1u, 7u, 42u})
                 cases.push_back({m.method, m.name, text, seed, m.least});
     return cases;
-}
-
-int RunProgram(const std::vector<std::string>& arguments, const std::string& input)
-{
-    pid_t child = fork();
-    if (child == 0) {
-        if (!input.empty() && freopen(input.c_str(), "r", stdin) == nullptr)
-            _exit(127);
-        std::vector<char*> argv;
-        for (const std::string& a : arguments)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Lit pixels of a plain bitmap (P4) of Width by Height.
@@ -117,23 +97,22 @@ TEST(CrossCheck, NativeFramesLightTheSamePixelsAsGdi)
 {
     const char* wine = std::getenv("WINELOADER");
     ASSERT_NE(nullptr, wine) << "WINELOADER names the Wine to run the Windows frames with";
-    char folderTemplate[] = "/tmp/lumivane-cross-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(folderTemplate));
-    const std::string folder = folderTemplate;
+    ScratchFolder scratch;
+    const std::string& folder = scratch.path();
     const std::vector<Case> cases = Cases();
 
     std::ofstream list(folder + "/cases.txt");
     for (const Case& c : cases)
         list << c.seed << ' ' << Frames << ' ' << Width << ' ' << Height << ' ' << c.method << ' ' << c.text << '\n';
     list.close();
-    ASSERT_EQ(0, RunProgram({wine, g_gdiFrames, "Z:" + folder}, folder + "/cases.txt")) << "the GDI frames";
+    ASSERT_EQ(0, RunProgram({wine, g_gdiFrames, "Z:" + folder}, folder + "/cases.txt").exitCode) << "the GDI frames";
 
     for (size_t k = 0; k < cases.size(); ++k) {
         const Case& c = cases[k];
         const std::string png = folder + "/native-" + std::to_string(k) + ".png";
         ASSERT_EQ(0, RunProgram({g_renderer, "--seed", std::to_string(c.seed), "--frames", std::to_string(Frames),
-                          "--method", c.methodName, "--no-cycle", "--text", c.text, png},
-                         ""));
+                          "--method", c.methodName, "--no-cycle", "--text", c.text, png})
+                         .exitCode);
         std::vector<bool> gdi = ReadBitmap(folder + "/case-" + std::to_string(k) + ".pbm");
         std::vector<bool> native = ReadPng(png);
         ASSERT_EQ(static_cast<size_t>(Width * Height), gdi.size()) << "case " << k;
@@ -149,7 +128,6 @@ TEST(CrossCheck, NativeFramesLightTheSamePixelsAsGdi)
                     std::string(c.text).size(), overlap, either);
         EXPECT_GE(overlap, c.least) << c.methodName << ", seed " << c.seed << ", \"" << c.text << "\"";
     }
-    RunProgram({"rm", "-rf", folder}, "");
 }
 
 int main(int argc, char** argv)

@@ -1,0 +1,89 @@
+// Programs run with fork and exec, so that the tests see their exit codes and
+// signals exactly; stderr goes to a file, which keeps a pipe from filling.
+#include "run_program.h"
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+pid_t StartProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+                   const std::string& input, const std::string& errorFile)
+{
+    pid_t child = fork();
+    if (child != 0)
+        return child;
+    int in = open(input.empty() ? "/dev/null" : input.c_str(), O_RDONLY);
+    int err = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || err < 0)
+        _exit(127);
+    dup2(in, STDIN_FILENO);
+    dup2(err, STDERR_FILENO);
+    for (const std::string& variable : environment)
+        putenv(const_cast<char*>(variable.c_str()));
+    std::vector<char*> argv;
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+ProgramRun WaitProgram(pid_t child, const std::string& errorFile)
+{
+    ProgramRun run = {-1, 0, ""};
+    int status = 0;
+    if (child > 0 && waitpid(child, &status, 0) == child) {
+        if (WIFEXITED(status))
+            run.exitCode = WEXITSTATUS(status);
+        if (WIFSIGNALED(status))
+            run.signal = WTERMSIG(status);
+    }
+    std::ifstream file(errorFile);
+    std::stringstream text;
+    text << file.rdbuf();
+    run.errorOutput = text.str();
+    unlink(errorFile.c_str());
+    return run;
+}
+
+ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::string& input,
+                      const std::vector<std::string>& environment)
+{
+    char name[] = "/tmp/lumivane-stderr-XXXXXX";
+    int descriptor = mkstemp(name);
+    if (descriptor >= 0)
+        close(descriptor);
+    return WaitProgram(StartProgram(arguments, environment, input, name), name);
+}
+
+ScratchFolder::ScratchFolder()
+{
+    char name[] = "/tmp/lumivane-test-XXXXXX";
+    if (mkdtemp(name) != nullptr)
+        path_ = name;
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    if (!path_.empty())
+        RunProgram({"rm", "-rf", path_});
+}
+
+std::vector<std::string> ScratchFolder::Files() const
+{
+    std::vector<std::string> names;
+    DIR* folder = opendir(path_.c_str());
+    for (dirent* entry; folder != nullptr && (entry = readdir(folder)) != nullptr;) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    if (folder != nullptr)
+        closedir(folder);
+    std::sort(names.begin(), names.end());
+    return names;
+}

@@ -1,0 +1,131 @@
+// lumivane-render as a user runs it: what it writes, how it refuses bad
+// input (one line, exit code 2, no file), and that an interrupted render
+// leaves nothing behind. The argument is the program.
+#include <gtest/gtest.h>
+#include <cairo.h>
+#include <csignal>
+#include <fstream>
+#include <thread>
+#include "run_program.h"
+
+namespace {
+
+std::string g_renderer;
+
+int Lines(const std::string& text)
+{
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+std::string Head(const std::string& path, size_t n)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string head(n, '\0');
+    file.read(&head[0], static_cast<std::streamsize>(n));
+    return head.substr(0, static_cast<size_t>(file.gcount()));
+}
+
+}  // namespace
+
+TEST(RenderCommand, BadInputGetsOneLineAndExitCodeTwo)
+{
+    ScratchFolder scratch;
+    const std::string out = scratch.path() + "/out.gif";
+    // A folder that is a file: no user, root included, can write below it.
+    const std::string plain = scratch.path() + "/plain";
+    std::ofstream(plain) << "not a folder";
+    const std::vector<std::vector<std::string>> cases = {
+        {"--bogus", out},
+        {"-frames", "0", out},
+        {"--method", "spiral", out},
+        {"--size", "0x100", out},
+        {"--size", "16385x10", out},
+        {"--size", "100", out},
+        {"--color", "#12345", out},
+        {"--color=#GG0000", out},
+        {"--height", "12px", out},
+        {"--seed", "-1", out},
+        {"--text"},
+        {scratch.path() + "/out.bmp"},
+        {out, scratch.path() + "/second.gif"},
+        {},
+        {"--frames", "1", scratch.path() + "/missing/out.gif"},
+        {"--frames", "1", plain + "/out.png"},
+    };
+    for (const std::vector<std::string>& arguments : cases) {
+        std::vector<std::string> command = {g_renderer};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        ProgramRun run = RunProgram(command);
+        std::string shown = arguments.empty() ? "(none)" : arguments[0];
+        EXPECT_EQ(2, run.exitCode) << shown;
+        EXPECT_EQ(1, Lines(run.errorOutput)) << shown << ": " << run.errorOutput;
+        EXPECT_EQ(0u, run.errorOutput.find("lumivane-render: ")) << run.errorOutput;
+        EXPECT_EQ(std::vector<std::string>{"plain"}, scratch.Files()) << shown;
+    }
+}
+
+TEST(RenderCommand, WritesTheNamedPictureWholeAtTheLimits)
+{
+    ScratchFolder scratch;
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* file;
+        int width, height;
+    };
+    const Case cases[] = {
+        {{"--seed", "7", "--frames", "9", "--size", "64x48", "--method=flexbeam"}, "a.gif", 64, 48},
+        {{"-seed", "7", "-frames", "1", "-size", "16384x1", "--text", "Grüße"}, "b.PNG", 16384, 1},
+        {{"--frames", "3", "--size", "1x16384", "--color", "00ff00", "--no-cycle", "--italic", "--weight", "700"},
+         "c.png", 1, 16384},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> command = {g_renderer};
+        command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+        const std::string path = scratch.path() + "/" + c.file;
+        command.push_back(path);
+        ProgramRun run = RunProgram(command);
+        ASSERT_EQ(0, run.exitCode) << c.file << ": " << run.errorOutput;
+        EXPECT_EQ("", run.errorOutput) << "a quick render reports no progress";
+        if (std::string(c.file).find(".gif") != std::string::npos) {
+            EXPECT_EQ("GIF89a", Head(path, 6));
+            continue;
+        }
+        cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
+        EXPECT_EQ(CAIRO_STATUS_SUCCESS, cairo_surface_status(image)) << c.file;
+        EXPECT_EQ(c.width, cairo_image_surface_get_width(image));
+        EXPECT_EQ(c.height, cairo_image_surface_get_height(image));
+        cairo_surface_destroy(image);
+    }
+    EXPECT_EQ((std::vector<std::string>{"a.gif", "b.PNG", "c.png"}), scratch.Files()) << "no temporary file stays";
+}
+
+TEST(RenderCommand, AnInterruptedRenderLeavesNoFileAndShowsProgress)
+{
+    ScratchFolder scratch;
+    const std::string errors = scratch.path() + "/../" + "lumivane-render-progress.txt";
+    pid_t child = StartProgram({g_renderer, "--frames", "10000000", scratch.path() + "/long.gif"}, {}, "", errors);
+    // Progress appears once the render has run for a moment; wait for it.
+    std::string shown;
+    for (int i = 0; i < 100 && shown.find("frame ") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::ifstream file(errors);
+        shown.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    EXPECT_NE(std::string::npos, shown.find("lumivane-render: frame ")) << shown;
+    EXPECT_EQ(1u, scratch.Files().size()) << "the render writes a temporary file meanwhile";
+    kill(child, SIGINT);
+    ProgramRun run = WaitProgram(child, errors);
+    EXPECT_EQ(SIGINT, run.signal) << "it dies of the signal, as interrupted programs do";
+    EXPECT_TRUE(scratch.Files().empty()) << "neither the picture nor its temporary file is left";
+}
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s LUMIVANE-RENDER\n", argv[0]);
+        return 2;
+    }
+    g_renderer = argv[1];
+    return RUN_ALL_TESTS();
+}
