@@ -180,28 +180,50 @@ void FillSpansFromOutline(SpanRegion* region, const POINT* points, const unsigne
 {
     std::vector<Edge> edges;
     CollectEdges(&edges, points, types, n);
-    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.top < b.top; });
-
     region->spans.clear();
+    region->box = {0, 0, 0, 0};
+    if (clip.top >= clip.bottom)
+        return;
+
+    // The edges by the first row they cross, counted into one bucket a row.
+    const size_t rows = static_cast<size_t>(clip.bottom - clip.top);
+    std::vector<uint32_t> bucketStart(rows + 1, 0);
+    std::vector<int32_t> firstRow(edges.size());
+    for (size_t e = 0; e < edges.size(); ++e) {
+        firstRow[e] = PixelAtOrAfter(edges[e].top, clip.top, clip.bottom);
+        if (firstRow[e] < clip.bottom && edges[e].bottom > firstRow[e])
+            ++bucketStart[firstRow[e] - clip.top + 1];
+        else
+            firstRow[e] = clip.bottom;      // crosses no row of the clip
+    }
+    for (size_t r = 0; r < rows; ++r)
+        bucketStart[r + 1] += bucketStart[r];
+    std::vector<const Edge*> byRow(bucketStart[rows]);
+    std::vector<uint32_t> filled(bucketStart.begin(), bucketStart.end() - 1);
+    for (size_t e = 0; e < edges.size(); ++e)
+        if (firstRow[e] < clip.bottom)
+            byRow[filled[firstRow[e] - clip.top]++] = &edges[e];
+
+    // The edges that cross the current row. Only the pixel each crossing
+    // starts or ends a run at matters, so the crossings are sorted as those
+    // whole numbers.
     std::vector<const Edge*> active;
-    std::vector<double> crossings;
-    size_t next = 0;
-    int32_t firstRow = clip.top;
-    if (!edges.empty())
-        firstRow = std::max(firstRow, PixelAtOrAfter(edges.front().top, clip.top, clip.bottom));
-    for (int32_t y = firstRow; y < clip.bottom && (next < edges.size() || !active.empty()); ++y) {
-        const double row = y;
-        while (next < edges.size() && edges[next].top <= row)
-            active.push_back(&edges[next++]);
-        active.erase(std::remove_if(active.begin(), active.end(), [row](const Edge* e) { return e->bottom <= row; }),
-                     active.end());
+    std::vector<int32_t> crossings;
+    for (size_t r = 0; r < rows; ++r) {
+        const double row = clip.top + static_cast<double>(r);
+        size_t kept = 0;
+        for (const Edge* edge : active)
+            if (edge->bottom > row)
+                active[kept++] = edge;
+        active.resize(kept);
+        active.insert(active.end(), byRow.begin() + bucketStart[r], byRow.begin() + bucketStart[r + 1]);
         crossings.clear();
-        for (const Edge* e : active)
-            crossings.push_back(e->x + (row - e->top) * e->slope);
+        for (const Edge* edge : active)
+            crossings.push_back(PixelAtOrAfter(edge->x + (row - edge->top) * edge->slope, clip.left, clip.right));
         std::sort(crossings.begin(), crossings.end());
+        const int32_t y = clip.top + static_cast<int32_t>(r);
         for (size_t k = 0; k + 1 < crossings.size(); k += 2)
-            AddSpan(&region->spans, y, PixelAtOrAfter(crossings[k], clip.left, clip.right),
-                    PixelAtOrAfter(crossings[k + 1], clip.left, clip.right));
+            AddSpan(&region->spans, y, crossings[k], crossings[k + 1]);
     }
     ComputeBox(region);
 }
