@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include "animation/text_warp.h"
+#include "host/float_model.h"
 
 static int TextLength(const SaverState* state)
 {
@@ -110,6 +111,7 @@ void EndFrames(Animation* animation)
 DWORD WINAPI AnimationThread(void* parameter)
 {
     SaverState* state = static_cast<SaverState*>(parameter);
+    UseDoublePrecision();
     // About 40 KB: the thread's default stack holds it for the run's life.
     Animation animation;
     StartFrames(&animation, state);
