@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 #include "animation/animation_thread.h"
+#include "host/float_model.h"
 
 namespace {
 
@@ -170,6 +171,8 @@ void RunCase(HWND window, const BenchCase& c)
 
 int main()
 {
+    // The frames run on this thread: in the animation thread's model.
+    UseDoublePrecision();
     std::memset(Text255, 0, sizeof(Text255));
     for (int i = 0; i < 255; ++i)
         Text255[i] = Sentence40[i % (sizeof(Sentence40) - 1)];
