@@ -538,23 +538,26 @@ TEST_F(SaverWindowTest, PreviewFillsItsParentNeverClosesItselfAndHandsHelpToTheP
 
 TEST_F(SaverWindowTest, PreviewHandsHelpOnWithoutWaitingForAParentThatDoesNotAnswer)
 {
-    HWND parent = StartRemotePreviewParent();
-    ASSERT_NE(nullptr, parent);
-    // Lives until the parent's thread has ended: it may read it once let go.
+    // The help record outlives the parent's thread, which may read it late.
     HELPINFO help = {};
     help.cbSize = sizeof help;
+    HWND parent = StartRemotePreviewParent();
     LRESULT answer = 0;
     bool parentStillHung = false;
     bool gone = false;
-    int32_t result = run.Run(parent, [&](HWND window) {
-        HangRemotePreviewParent();
-        answer = SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
-        parentStillHung = RemotePreviewParentHung();
-        LetRemotePreviewParentGo();
-        PostMessageA(parent, WM_CLOSE, 0, 0);
-        gone = SaverRun::WaitUntilGone(window);
-    });
+    int32_t result = -2;
+    if (parent != NULL) {
+        result = run.Run(parent, [&](HWND window) {
+            HangRemotePreviewParent();
+            answer = SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+            parentStillHung = RemotePreviewParentHung();
+            // The parent closes, and the preview with it.
+            EndRemotePreviewParent();
+            gone = SaverRun::WaitUntilGone(window);
+        });
+    }
     EndRemotePreviewParent();
+    ASSERT_NE(nullptr, parent);
     EXPECT_FALSE(run.forced);
     EXPECT_EQ(0, result);
     EXPECT_EQ(1, answer);

@@ -20,13 +20,13 @@ HWND CreatePreviewParent();
 const std::vector<ParentMessage>& PreviewParentMessages();
 
 // The parent on a thread of its own, made and reading its messages; null on
-// failure. One at a time.
+// failure. One at a time; EndRemotePreviewParent ends it in every case.
 HWND StartRemotePreviewParent();
 // Returns once the parent's thread has stopped reading its messages; it
-// waits until let go, RunWaitLimit at most.
+// waits until ended, RunWaitLimit at most.
 void HangRemotePreviewParent();
 // The parent's thread still waits.
 bool RemotePreviewParentHung();
-void LetRemotePreviewParentGo();
-// Lets the parent go, closes its window and waits for its thread to end.
+// Lets the parent go, closes its window and waits for its thread to end;
+// once more, it does nothing.
 void EndRemotePreviewParent();
