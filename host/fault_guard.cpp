@@ -7,8 +7,10 @@
 // compiled __except would: to go on where the fault happened, it says so to
 // the system; to handle the fault, it has the system unwind the frames
 // between the fault and the guard, so that their cleanup handlers run, and
-// comes back into RunGuarded with __builtin_longjmp, which puts the thread's
-// handler chain back as the guard found it.
+// comes back into RunGuarded with __builtin_longjmp. RunGuarded then puts
+// the thread's handler chain back as it found it (the system's dispatch
+// links records of its own while a handler runs) before the fault's own
+// work: the screen-saver-running state switched off.
 #include "host/fault_guard.h"
 #include <windows.h>
 #include "host/closing_policy.h"
