@@ -2,6 +2,7 @@
 // steps and the three drawing methods that initialise or step both beams.
 // Everything works in place on the caller's fixed beams; nothing allocates.
 #include "animation/beams.h"
+#include <algorithm>
 #include <cmath>
 #include "animation/random.h"
 
@@ -186,10 +187,17 @@ void StraightBeamMethod(int initialise, const RECT& bounds, double value, Beam* 
     // as for motion to the right, and stands still anyway.
     double ux = 1;
     double uy = 0;
-    double length = std::sqrt(lead->vx * lead->vx + lead->vy * lead->vy);
-    if (length > 0) {
-        ux = lead->vx / length;
-        uy = lead->vy / length;
+    // The velocity is brought to a largest component of 1 before it is
+    // squared, so no square underflows or overflows: the direction is the
+    // motion's at every speed, whether the arithmetic has the x87's exponent
+    // range or SSE2's.
+    double largest = std::max(std::fabs(lead->vx), std::fabs(lead->vy));
+    if (largest > 0) {
+        double sx = lead->vx / largest;
+        double sy = lead->vy / largest;
+        double length = std::sqrt(sx * sx + sy * sy);
+        ux = sx / length;
+        uy = sy / length;
     }
     trail->x = lead->x - ux * width;
     trail->y = lead->y - uy * width;

@@ -3,11 +3,15 @@
 // drawn again and turned into a region. Everything is made and freed within
 // one call.
 #include "animation/text_warp.h"
+#include <cstdint>
 #include <cstring>
 #include "animation/outline_map.h"
 
 // The points of a curve: two control points, then its end.
 const int CurvePoints = 3;
+// The most outline points whose block size the 32-bit program can count; a
+// larger count would wrap the size around and get a block too small.
+const int MaxOutlinePoints = static_cast<int>(UINT32_MAX / sizeof(POINT));
 
 Region OutlineToRegion(Surface surface, const POINT* points, const unsigned char* types, int n)
 {
@@ -54,7 +58,7 @@ static int ReadTextOutline(Surface surface, const char* text, int length, POINT*
     AddTextToOutline(surface, text, length);
     EndOutline(surface);
     int n = CountOutlinePoints(surface);
-    if (n < 0)
+    if (n < 0 || n > MaxOutlinePoints)
         return -1;
     *points = static_cast<POINT*>(AllocateZeroedBlock(n * sizeof(POINT)));
     if (*points == NULL)

@@ -2,6 +2,7 @@
 // the drawing part of each frame and given back before the sleep, so the
 // window thread can clear the window between frames.
 #include "host/animation_thread.h"
+#include "animation/float_model.h"
 
 static void StartWindowFrames(Animation* animation, SaverState* state)
 {
@@ -22,6 +23,7 @@ static void DrawWindowFrame(Animation* animation, SaverState* state)
 DWORD WINAPI AnimationThread(void* parameter)
 {
     SaverState* state = static_cast<SaverState*>(parameter);
+    UseDoublePrecision();
     // About 40 KB: the thread's default stack holds it for the run's life.
     Animation animation;
     StartWindowFrames(&animation, state);

@@ -3,11 +3,14 @@
 // Windows the guard links an exception registration record into the
 // thread's handler chain, as compiled __try blocks do; on 64-bit Windows
 // the guarding function names its handler in its unwind data. Either way the
-// handler asks UnhandledExceptionFilter for the verdict and, to handle the
-// fault, puts the thread's handler chain back as the guard found it (the
-// system's dispatch links records of its own while a handler runs) and
-// jumps back into RunGuarded with __builtin_longjmp. The frames it leaves
-// are never resumed: the process ends after the mode.
+// handler asks UnhandledExceptionFilter for the verdict and acts on it as a
+// compiled __except would: to go on where the fault happened, it says so to
+// the system; to handle the fault, it has the system unwind the frames
+// between the fault and the guard, so that their cleanup handlers run, and
+// comes back into RunGuarded with __builtin_longjmp. RunGuarded then puts
+// the thread's handler chain back as it found it (the system's dispatch
+// links records of its own while a handler runs) before the fault's own
+// work: the screen-saver-running state switched off.
 #include "host/fault_guard.h"
 #include <windows.h>
 #include "host/closing_policy.h"
@@ -48,22 +51,63 @@ void SetHandlerChain(EXCEPTION_REGISTRATION_RECORD* head)
 #endif
 }
 
+[[noreturn]] void ResumeGuard()
+{
+    __builtin_longjmp(g_guard->resume, 1);
+}
+
+#if defined(__i386__)
+// The system calls the handler of every record above the guard's with the
+// unwinding flag and takes the records off the chain. RtlUnwind need not
+// keep ebx, esi, edi or ebp, and may go on at the address it is given
+// rather than return: the call keeps the registers itself and names the
+// instruction after it, as compiled __except code does.
+[[noreturn]] void UnwindAndResume(void* guardRecord, EXCEPTION_RECORD* record, void*)
+{
+    void* unwind = reinterpret_cast<void*>(&RtlUnwind);
+    __asm__ __volatile__(
+        "pushl %%ebp\n\t"
+        "pushl $0\n\t"                 // return value
+        "pushl %1\n\t"                 // the fault's record
+        "pushl $1f\n\t"                // where to go on
+        "pushl %0\n\t"                 // the guard's record
+        "call *%2\n"
+        "1:\n\t"
+        "popl %%ebp"
+        : "+a"(guardRecord), "+c"(record), "+d"(unwind)
+        :
+        : "ebx", "esi", "edi", "memory", "cc");
+    ResumeGuard();
+}
+#else
+// The system unwinds every frame above RunGuarded's, their unwind handlers
+// included, and goes on at ResumeGuard in RunGuarded's frame.
+[[noreturn]] void UnwindAndResume(void* establisherFrame, EXCEPTION_RECORD* record, void* dispatcherContext)
+{
+    DISPATCHER_CONTEXT* dispatch = static_cast<DISPATCHER_CONTEXT*>(dispatcherContext);
+    RtlUnwindEx(establisherFrame, reinterpret_cast<void*>(ResumeGuard), record, nullptr, dispatch->ContextRecord,
+                dispatch->HistoryTable);
+    __builtin_unreachable();
+}
+#endif
+
 }  // namespace
 
 // The frame handler, called by the system's exception dispatch for a fault
 // inside the guarded body, and again while frames unwind.
-extern "C" EXCEPTION_DISPOSITION __cdecl LumivaneGuardHandler(EXCEPTION_RECORD* record, void*, CONTEXT* context,
-                                                            void*)
+extern "C" EXCEPTION_DISPOSITION __cdecl LumivaneGuardHandler(EXCEPTION_RECORD* record, void* establisherFrame,
+                                                            CONTEXT* context, void* dispatcherContext)
 {
     const DWORD unwinding = EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND;
     if ((record->ExceptionFlags & unwinding) != 0 || g_guard == nullptr)
         return ExceptionContinueSearch;
     EXCEPTION_POINTERS pointers = {record, context};
-    if (UnhandledExceptionFilter(&pointers) != EXCEPTION_EXECUTE_HANDLER)
+    LONG verdict = UnhandledExceptionFilter(&pointers);
+    if (verdict == EXCEPTION_CONTINUE_EXECUTION)
+        return ExceptionContinueExecution;
+    if (verdict != EXCEPTION_EXECUTE_HANDLER)
         return ExceptionContinueSearch;
-    SetSaverRunning(0);
-    SetHandlerChain(g_guard->chainAtEntry);
-    __builtin_longjmp(g_guard->resume, 1);
+    UnwindAndResume(establisherFrame, record, dispatcherContext);
 }
 
 int32_t RunGuarded(GuardedBody* body, void* argument, int32_t faultResult)
@@ -76,6 +120,8 @@ int32_t RunGuarded(GuardedBody* body, void* argument, int32_t faultResult)
     guard.chainAtEntry = HandlerChain();
     if (__builtin_setjmp(guard.resume) != 0) {
         g_guard = outer;
+        SetHandlerChain(guard.chainAtEntry);
+        SetSaverRunning(0);
         return faultResult;
     }
 #if defined(__i386__)

@@ -16,6 +16,10 @@ const UINT SaverClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
 const DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 const DWORD PreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
 const int32_t NoSaverWindow = -1;
+// How long the preview waits for its parent to take help: long enough for a
+// parent that is only busy, short enough that one that hangs does not
+// freeze the preview with it.
+const UINT HelpForwardTimeout = 500;    // milliseconds
 
 // The window's place and looks, by kind.
 struct SaverWindowShape {
@@ -118,17 +122,22 @@ static void RestoreInputMethod(HWND window)
 // Help and context menus of the preview belong to the window it sits in.
 // WM_HELP carries a pointer to a HELPINFO that lives only while the message
 // is handled here, and the system refuses to post a message with a pointer:
-// it is sent, so the parent reads the record while it exists.
+// it is sent, so the parent reads the record while it exists (the system
+// copies it for a parent in another process, as the launcher's is). The
+// parent belongs to another program: the send gives up on a parent that
+// hangs, or that does not answer in time.
 static void ForwardToParent(HWND window, UINT message, LPARAM lParam)
 {
     HWND parent = GetParent(window);
     if (parent == NULL || !IsWindow(parent))
         return;
     WPARAM parentHandle = reinterpret_cast<WPARAM>(parent);
-    if (message == WM_HELP)
-        SendMessageA(parent, message, parentHandle, lParam);
-    else
+    if (message == WM_HELP) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(parent, message, parentHandle, lParam, SMTO_ABORTIFHUNG, HelpForwardTimeout, &answer);
+    } else {
         PostMessageA(parent, message, parentHandle, lParam);
+    }
 }
 
 static bool IsSwallowedSystemCommand(WPARAM command)

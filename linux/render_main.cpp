@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include "animation/float_model.h"
 #include "animation/frame.h"
 #include "animation/surface_cairo.h"
 #include "linux/gif_writer.h"
@@ -219,6 +220,7 @@ bool Render(const RenderRequest& request, Surface surface, int descriptor, std::
 
 int main(int argc, char** argv)
 {
+    UseDoublePrecision();
     static RenderRequest request;
     ApplyDefaultSettings(&request.settings);
     request.width = DefaultWidth;

@@ -1,12 +1,15 @@
 // Frames on a real window: the order of erase and fill, the pixels left on
 // the screen, the objects each frame makes and frees, a frame without a
-// region, the stop protocol of the thread, and the choice of method.
+// region, the stop protocol of the thread, its floating-point model, and the
+// choice of method.
 #include <gtest/gtest.h>
+#include <float.h>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 #include "host/animation_thread.h"
+#include "animation/float_model.h"
 #include "support/gdi_recorder.h"
 #include "support/import_hook.h"
 #include "support/paint_window.h"
@@ -264,6 +267,36 @@ TEST_F(AnimationTest, ThreadEndsWithinOneFrameOfTheStop)
     EXPECT_GE(framesAtStop, 20);
     EXPECT_LE(g_frameSleeps - framesAtStop, 1) << "frames drawn after the stop was set";
     EXPECT_EQ(0, recorder.LiveObjects());
+}
+
+// 1 + 2^-53 + 2^-53 out of the optimiser's reach: double arithmetic rounds
+// each sum back to 1, the x87 at 64 bits keeps both halves.
+__attribute__((noinline)) double OnePlusTwoHalfUlps(const volatile double* half)
+{
+    return (1.0 + *half) + *half;
+}
+
+double g_sumInFrame;
+void WINAPI SummingSleep(DWORD milliseconds)
+{
+    static const volatile double half = 0x1p-53;
+    g_sumInFrame = OnePlusTwoHalfUlps(&half);
+    g_sleepHook->Original<decltype(&Sleep)>()(milliseconds);
+}
+
+TEST_F(AnimationTest, ThreadComputesInDoublePrecisionWhateverThreadRunsIt)
+{
+    ImportHook sleepHook("kernel32.dll", "Sleep", (void*)SummingSleep);
+    ASSERT_TRUE(sleepHook.Installed());
+    g_sleepHook = &sleepHook;
+    // Run here, at the 64 bits the runtime gives a main thread; stopped
+    // before it starts, it draws one frame and returns.
+    _controlfp(_PC_64, _MCW_PC);
+    g_sumInFrame = 0;
+    SetStopFlag(&state_, 1);
+    EXPECT_EQ(AnimationExitCode, AnimationThread(&state_));
+    UseDoublePrecision();
+    EXPECT_EQ(1.0, g_sumInFrame) << "above 1 by " << g_sumInFrame - 1.0;
 }
 
 TEST_F(AnimationTest, UnknownMethodsAnimateAsLumivane)

@@ -145,12 +145,15 @@ TEST(Beams, ReflectionFoldsStepsLongerThanTheBounds)
         ExpectSame(c.reflected, p);
     }
 
-    // A step of at most the extent gives exactly the two plain reflections.
+    // A step of at most the extent gives the two plain reflections: the same
+    // velocity, a position inside the bounds and, whichever unit does the
+    // arithmetic, within a few units in the last place of the extent.
     auto plain = [](double* c, double* v, double low, double high) {
         if (*c >= high) { *v = -*v; *c = *c - 2 * (*c - high); }
         if (*c <= low) { *v = -*v; *c = *c - 2 * (*c - low); }
     };
     const RECT bounds = {0, 0, 200, 120};
+    const double close = 4 * (std::nextafter(200.0, 400.0) - 200.0);
     const double starts[] = {0, 0.1, 12.5, 61.7, 119.9, 120, 150.3, 199.9, 200};
     const double steps[] = {-1, -0.999, -0.61, -0.3, -0.001, 0, 0.002, 0.37, 0.73, 0.999, 1};
     for (double x : starts)
@@ -161,7 +164,12 @@ TEST(Beams, ReflectionFoldsStepsLongerThanTheBounds)
                 plain(&expected.x, &expected.vx, 0, 200);
                 plain(&expected.y, &expected.vy, 0, 120);
                 MoveAndReflect(&p, bounds, 1);
-                ASSERT_EQ(0, std::memcmp(&expected, &p, sizeof p)) << x << " " << sx << " " << sy;
+                SCOPED_TRACE(testing::Message() << x << " " << sx << " " << sy);
+                ASSERT_EQ(expected.vx, p.vx);
+                ASSERT_EQ(expected.vy, p.vy);
+                ASSERT_TRUE(p.x >= 0 && p.x <= 200 && p.y >= 0 && p.y <= 120) << p.x << ", " << p.y;
+                ASSERT_NEAR(expected.x, p.x, close);
+                ASSERT_NEAR(expected.y, p.y, close);
             }
 }
 
@@ -224,6 +232,33 @@ TEST(Beams, LumivaneAndFlexBeamStartFromSixteenDraws)
     }
 }
 
+// The four ends form the text's rectangle, every coordinate finite: lead
+// ahead of trail by the width along a unit direction that points with the
+// motion, the bottom beam a height to its side along (-uy, ux). The velocity
+// is brought near 1 by a power of two first, so that the checks still see it
+// at speeds whose squares underflow.
+void ExpectRectangleAlongMotion(double width, double height)
+{
+    const BeamPoint& lead = top.point[0];
+    const BeamPoint& trail = top.point[499];
+    const BeamPoint& side = bottom.point[0];
+    const BeamPoint& corner = bottom.point[499];
+    for (const BeamPoint* p : {&lead, &trail, &side, &corner})
+        ASSERT_TRUE(std::isfinite(p->x) && std::isfinite(p->y)) << p->x << ", " << p->y;
+    int exponent = 0;
+    std::frexp(std::max(std::fabs(lead.vx), std::fabs(lead.vy)), &exponent);
+    const double vx = std::ldexp(lead.vx, -exponent), vy = std::ldexp(lead.vy, -exponent);
+    const double ax = lead.x - trail.x, ay = lead.y - trail.y;
+    const double sx = side.x - lead.x, sy = side.y - lead.y;
+    EXPECT_NEAR(width, std::hypot(ax, ay), 1e-9);
+    EXPECT_NEAR(height, std::hypot(sx, sy), 1e-9);
+    EXPECT_GT(ax * vx + ay * vy, 0) << "the lead leads";
+    EXPECT_NEAR(0, ax * sx + ay * sy, 1e-9 * width * height) << "square corners";
+    EXPECT_GT(ax * sy - ay * sx, 0) << "the bottom beam along (-uy, ux)";
+    EXPECT_NEAR(trail.x - lead.x, corner.x - side.x, 1e-9);
+    EXPECT_NEAR(trail.y - lead.y, corner.y - side.y, 1e-9);
+}
+
 TEST(Beams, StraightBeamLaysTheTextRectangleAlongItsMotion)
 {
     const double width = 300, height = 80;
@@ -238,20 +273,13 @@ TEST(Beams, StraightBeamLaysTheTextRectangleAlongItsMotion)
         SCOPED_TRACE(right ? "moving right" : "moving left");
         EXPECT_EQ(d[4], RandomInteger());
         const BeamPoint& lead = top.point[0];
-        const BeamPoint& trail = top.point[499];
-        const BeamPoint& side = bottom.point[0];
-        const BeamPoint& corner = bottom.point[499];
         ExpectDrawn(&d[0], lead);
-        // Lead ahead of trail by the width along the motion, the bottom beam a
-        // height to the side: below for motion right, above for motion left.
-        EXPECT_NEAR(width, std::hypot(lead.x - trail.x, lead.y - trail.y), 1e-9);
-        EXPECT_NEAR(height, std::hypot(side.x - lead.x, side.y - lead.y), 1e-9);
-        EXPECT_NEAR(0, (lead.x - trail.x) * lead.vy - (lead.y - trail.y) * lead.vx, 1e-6);
-        EXPECT_GT((lead.x - trail.x) * lead.vx + (lead.y - trail.y) * lead.vy, 0);
-        EXPECT_NEAR(0, (side.x - lead.x) * lead.vx + (side.y - lead.y) * lead.vy, 1e-6);
-        EXPECT_EQ(right == 1, side.y > lead.y);
-        EXPECT_NEAR(trail.x - lead.x, corner.x - side.x, 1e-9);
-        EXPECT_NEAR(trail.y - lead.y, corner.y - side.y, 1e-9);
+        ExpectRectangleAlongMotion(width, height);
+        // Exactly along the velocity; below the top beam for motion right,
+        // above it for motion left.
+        const double ax = lead.x - top.point[499].x, ay = lead.y - top.point[499].y;
+        EXPECT_NEAR(0, ax * lead.vy - ay * lead.vx, 1e-6);
+        EXPECT_EQ(right == 1, bottom.point[0].y > lead.y);
         for (const Beam* beam : {&top, &bottom})
             for (int i = 0; i < 500; i++) {
                 ASSERT_EQ(lead.vx, beam->point[i].vx) << i;
@@ -259,20 +287,32 @@ TEST(Beams, StraightBeamLaysTheTextRectangleAlongItsMotion)
             }
     }
 
-    // Without a velocity the rectangle is laid as for motion to the right;
-    // a speed so small that the length underflows must not divide by zero.
-    for (double speed : {0.0, 1e-320}) {
+    // Speeds whose squares underflow to zero in double arithmetic (not in the
+    // x87's wider range) still lay the rectangle along the motion, here to
+    // the left and up, where a fall-back direction would point right.
+    unsigned seed = SeedWhere([](const std::vector<int>& d) { return d[2] < 8000 && d[3] < 8000; });
+    for (double speed : {1e-160, 1e-300, 1e-320}) {
+        SCOPED_TRACE(testing::Message() << "speed " << speed);
+        std::srand(seed);
         top.point[0].x = width;
         top.point[0].y = height;
         StraightBeamMethod(1, DrawBounds, speed, &top, &bottom);
-        const BeamPoint& lead = top.point[0];
-        EXPECT_EQ(lead.x - width, top.point[499].x);
-        EXPECT_EQ(lead.y, top.point[499].y);
-        EXPECT_EQ(lead.x, bottom.point[0].x);
-        EXPECT_EQ(lead.y + height, bottom.point[0].y);
-        EXPECT_EQ(lead.x - width, bottom.point[499].x);
-        EXPECT_EQ(lead.y + height, bottom.point[499].y);
+        ASSERT_LT(top.point[0].vx, 0);
+        ASSERT_LT(top.point[0].vy, 0);
+        ExpectRectangleAlongMotion(width, height);
     }
+
+    // Without a velocity the rectangle is laid as for motion to the right.
+    top.point[0].x = width;
+    top.point[0].y = height;
+    StraightBeamMethod(1, DrawBounds, 0, &top, &bottom);
+    const BeamPoint& lead = top.point[0];
+    EXPECT_EQ(lead.x - width, top.point[499].x);
+    EXPECT_EQ(lead.y, top.point[499].y);
+    EXPECT_EQ(lead.x, bottom.point[0].x);
+    EXPECT_EQ(lead.y + height, bottom.point[0].y);
+    EXPECT_EQ(lead.x - width, bottom.point[499].x);
+    EXPECT_EQ(lead.y + height, bottom.point[499].y);
 }
 
 TEST(Beams, EveryMethodStaysDefinedAndInsideAtAnySpeed)

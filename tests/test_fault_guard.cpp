@@ -1,17 +1,34 @@
 // The fault guard: a processor fault anywhere inside the guarded body, also
 // inside a window procedure that the system calls, comes back as the fault
-// result once the system's UnhandledExceptionFilter says to handle it; the
-// guard can be used again afterwards and guards nest.
+// result once the system's UnhandledExceptionFilter says to handle it, after
+// the frames in between have run their cleanup; a verdict to continue goes
+// on where the fault happened; the guard can be used again afterwards and
+// guards nest.
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 #include "host/fault_guard.h"
 #include "host/host_state.h"
 #include "support/import_hook.h"
 #include "support/test_window.h"
 
+// What was asked of the guard's filter and of the handler of a frame
+// between the fault and the guard, in order.
+static std::vector<std::string> g_events;
+
+// The handler of that frame: it handles nothing, and notes whether it was
+// asked during the search for a handler or to clean up.
+extern "C" EXCEPTION_DISPOSITION __cdecl LumivaneTestCleanupHandler(EXCEPTION_RECORD* record, void*, CONTEXT*,
+                                                                  void*)
+{
+    g_events.push_back((record->ExceptionFlags & EXCEPTION_UNWINDING) != 0 ? "cleanup" : "search");
+    return ExceptionContinueSearch;
+}
+
 namespace {
 
 const int32_t Faulted = -77;
+const DWORD TestExceptionCode = 0xE0001234;
 
 int32_t Fault()
 {
@@ -54,6 +71,33 @@ int32_t FaultInMessageLoop(void* window)
     return 5;
 }
 
+// A fault inside a frame with a handler of its own: on 32-bit Windows a
+// registration record in the thread's handler chain, on 64-bit Windows the
+// handler named in the function's unwind data.
+__attribute__((noinline)) int32_t FaultInCleanupFrame(void*)
+{
+#if defined(__i386__)
+    struct { void* next; void* handler; } frame;
+    __asm__ __volatile__("movl %%fs:0, %0" : "=r"(frame.next));
+    frame.handler = reinterpret_cast<void*>(LumivaneTestCleanupHandler);
+    __asm__ __volatile__("movl %0, %%fs:0" : : "r"(&frame) : "memory");
+    int32_t result = Fault();
+    __asm__ __volatile__("movl %0, %%fs:0" : : "r"(frame.next) : "memory");
+    return result;
+#else
+    __asm__ __volatile__(".seh_handler LumivaneTestCleanupHandler, @except, @unwind");
+    return Fault() + 1;
+#endif
+}
+
+// An exception that may be continued: RaiseException returns when it is.
+int32_t RaiseThenGoOn(void*)
+{
+    RaiseException(TestExceptionCode, 0, 0, nullptr);
+    g_events.push_back("went on");
+    return 5;
+}
+
 int32_t InnerGuardThenFault(void*)
 {
     int32_t inner = RunGuarded(FaultDirectly, nullptr, 11);
@@ -67,6 +111,7 @@ LONG g_verdict = EXCEPTION_EXECUTE_HANDLER;
 LONG WINAPI RecordingFilter(EXCEPTION_POINTERS* pointers)
 {
     g_filteredCodes.push_back(pointers->ExceptionRecord->ExceptionCode);
+    g_events.push_back("verdict");
     return g_verdict;
 }
 
@@ -96,6 +141,36 @@ TEST(FaultGuard, FaultsAnywhereInTheBodyComeBackAsTheFaultResult)
     // After the faults the guard still returns ordinary results.
     EXPECT_EQ(42, RunGuarded(ReturnArgument, &value, Faulted));
     DestroyWindow(window);
+}
+
+TEST(FaultGuard, FramesBetweenTheFaultAndTheGuardCleanUpBeforeItReturns)
+{
+    ImportHook filter("kernel32.dll", "UnhandledExceptionFilter", (void*)RecordingFilter);
+    ASSERT_TRUE(filter.Installed());
+    g_events.clear();
+    EXPECT_EQ(Faulted, RunGuarded(FaultInCleanupFrame, nullptr, Faulted));
+    // As around a compiled __except: the search finds the guard, the guard
+    // asks for the verdict, then the frame in between cleans up.
+    EXPECT_EQ((std::vector<std::string>{"search", "verdict", "cleanup"}), g_events);
+
+    // Its record is off the chain: the next fault asks it nothing.
+    g_events.clear();
+    EXPECT_EQ(Faulted, RunGuarded(FaultDirectly, nullptr, Faulted));
+    EXPECT_EQ(std::vector<std::string>{"verdict"}, g_events);
+}
+
+TEST(FaultGuard, AVerdictToContinueGoesOnWhereTheExceptionWasRaised)
+{
+    ImportHook filter("kernel32.dll", "UnhandledExceptionFilter", (void*)RecordingFilter);
+    ASSERT_TRUE(filter.Installed());
+    g_filteredCodes.clear();
+    g_events.clear();
+    g_verdict = EXCEPTION_CONTINUE_EXECUTION;
+    int32_t result = RunGuarded(RaiseThenGoOn, nullptr, Faulted);
+    g_verdict = EXCEPTION_EXECUTE_HANDLER;
+    EXPECT_EQ(5, result);
+    EXPECT_EQ(std::vector<DWORD>{TestExceptionCode}, g_filteredCodes);
+    EXPECT_EQ((std::vector<std::string>{"verdict", "went on"}), g_events);
 }
 
 TEST(FaultGuard, GuardsNest)

@@ -1,8 +1,9 @@
 // The saver window outside the 95 family, run for real: its class and
 // place in full screen and in preview, the host's own messages by state, the
 // system commands it swallows, the title it keeps, the real cursor that ends
-// it, the preview that nothing closes and that hands help to its parent, and
-// the input method taken away and given back.
+// it, the preview that nothing closes and that hands help to its parent
+// without waiting for one that hangs, and the input method taken away and
+// given back.
 #include <gtest/gtest.h>
 #include <cstring>
 #include <iterator>
@@ -533,6 +534,35 @@ TEST_F(SaverWindowTest, PreviewFillsItsParentNeverClosesItselfAndHandsHelpToTheP
     EXPECT_EQ(static_cast<UINT>(WM_CONTEXTMENU), reached[1].message);
     EXPECT_EQ(reinterpret_cast<WPARAM>(parent), reached[1].wParam);
     EXPECT_EQ(MAKELPARAM(70, 80), reached[1].lParam);
+}
+
+TEST_F(SaverWindowTest, PreviewHandsHelpOnWithoutWaitingForAParentThatDoesNotAnswer)
+{
+    // The help record outlives the parent's thread, which may read it late.
+    HELPINFO help = {};
+    help.cbSize = sizeof help;
+    HWND parent = StartRemotePreviewParent();
+    LRESULT answer = 0;
+    bool parentStillHung = false;
+    bool gone = false;
+    int32_t result = -2;
+    if (parent != NULL) {
+        result = run.Run(parent, [&](HWND window) {
+            HangRemotePreviewParent();
+            answer = SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+            parentStillHung = RemotePreviewParentHung();
+            // The parent closes, and the preview with it.
+            EndRemotePreviewParent();
+            gone = SaverRun::WaitUntilGone(window);
+        });
+    }
+    EndRemotePreviewParent();
+    ASSERT_NE(nullptr, parent);
+    EXPECT_FALSE(run.forced);
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(1, answer);
+    EXPECT_TRUE(parentStillHung) << "help waited until the parent answered";
+    EXPECT_TRUE(gone);
 }
 
 // The input method: "IMM32.DLL" hidden or shown, its entry point handed out

@@ -220,6 +220,7 @@ struct CallScript {
     bool flatten;                               // the outline read back has every point at y = 0
     bool failMeasure;                           // GetTextExtentPoint32A fails
     bool failRegion;                            // PathToRegion gives none
+    int count;                                  // the count query's answer; 0 the real one
     int pathCalls;
     Requests requests;
     std::vector<HGLOBAL> allocated;             // blocks handed out, in order
@@ -252,6 +253,8 @@ static int WINAPI ScriptedGetPath(HDC dc, LPPOINT points, LPBYTE types, int n)
 {
     if (++g_script.pathCalls == g_script.failPathCall)
         return -1;
+    if (points == NULL && g_script.count != 0)
+        return g_script.count;
     int m = g_getPath(dc, points, types, n);
     for (int i = 0; g_script.flatten && points != NULL && i < m; ++i)
         points[i].y = 0;
@@ -305,28 +308,35 @@ TEST_F(TextWarp, EveryFailureReturnsNoneAndFreesExactlyWhatItAllocated)
         bool flatten, failMeasure, failRegion;
         size_t requests, allocations;
         bool region;
+        int count;
     };
     const Case cases[] = {
-        {"count query", recorder, 0, 0, false, false, false, 0, 0, false},
-        {"first allocation", dc, 1, 0, false, false, false, 1, 0, false},
-        {"second allocation", dc, 2, 0, false, false, false, 2, 1, false},
-        {"outline read", dc, 0, 2, false, false, false, 2, 2, false},
-        {"region conversion", dc, 0, 0, false, false, true, 2, 2, false},
+        {"count query", recorder, 0, 0, false, false, false, 0, 0, false, 0},
+        {"first allocation", dc, 1, 0, false, false, false, 1, 0, false, 0},
+        {"second allocation", dc, 2, 0, false, false, false, 2, 1, false, 0},
+        {"outline read", dc, 0, 2, false, false, false, 2, 2, false, 0},
+        {"region conversion", dc, 0, 0, false, false, true, 2, 2, false, 0},
         // Without a measurement the outline's own box serves; an outline
         // without height then cannot be placed between the beams.
-        {"measurement", dc, 0, 0, false, true, false, 2, 2, true},
-        {"measurement, no height", dc, 0, 0, true, true, false, 2, 2, false},
-        {"nothing", dc, 0, 0, false, false, false, 2, 2, true},
+        {"measurement", dc, 0, 0, false, true, false, 2, 2, true, 0},
+        {"measurement, no height", dc, 0, 0, true, true, false, 2, 2, false, 0},
+        {"nothing", dc, 0, 0, false, false, false, 2, 2, true, 0},
+        // A count whose points block has more bytes than 32 bits count is
+        // refused before anything is asked for; one point fewer is asked for.
+        {"largest count", dc, 1, 0, false, false, false, 1, 0, false, 0x1FFFFFFF},
+        {"count too large", dc, 0, 0, false, false, false, 0, 0, false, 0x20000000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        g_script = CallScript{c.failAllocation, c.failPathCall, c.flatten, c.failMeasure, c.failRegion, 0, {}, {}, {}};
+        g_script = CallScript{c.failAllocation, c.failPathCall, c.flatten, c.failMeasure, c.failRegion, c.count, 0,
+                              {}, {}, {}};
+        const SIZE_T count = c.count != 0 ? c.count : n;
         HRGN region = WarpTextRegion(c.surface, &top[BeamLength], &bottom[BeamLength], BeamLength, BeamLength, text);
         EXPECT_EQ(c.region, region != NULL);
         EXPECT_FALSE(EndPath(c.surface)) << "an outline was left open";
         // The points first, n of them, then a type byte each, both
         // zero-filled fixed blocks; freed in the same order.
-        const Requests requests = {{GMEM_ZEROINIT, n * sizeof(POINT)}, {GMEM_ZEROINIT, n}};
+        const Requests requests = {{GMEM_ZEROINIT, count * sizeof(POINT)}, {GMEM_ZEROINIT, count}};
         EXPECT_EQ(Requests(requests.begin(), requests.begin() + c.requests), g_script.requests);
         EXPECT_EQ(c.allocations, g_script.allocated.size());
         EXPECT_EQ(g_script.allocated, g_script.freed);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+#include "animation/float_model.h"
 #include "settings/defaults.h"
 
 namespace {
@@ -101,6 +102,8 @@ void RunCase(const BenchCase& c)
 
 int main()
 {
+    // The frames are computed as the animation thread computes them.
+    UseDoublePrecision();
     for (int i = 0; i < LongTextLength; ++i)
         Text255[i] = Sentence40[i % (sizeof(Sentence40) - 1)];
 
