@@ -118,6 +118,9 @@ const ProfileKey* FindKey(const ProfileDocument& document, const std::u16string&
 // lines without "=" left out. Only the first returned characters count.
 std::u16string ListKeys(const ProfileDocument& document, const std::u16string& section, unsigned long size)
 {
+    // Too small even for the list's end: the system answers with the default.
+    if (size < ListTerminators)
+        return std::u16string();
     for (const ProfileSection& s : document.sections) {
         if (!SameName(s.name, section))
             continue;
