@@ -1,9 +1,10 @@
 // The system's private profile (INI file) functions under their Windows
 // names, so that the settings code calls the same functions on every system.
 // On Windows they are the system's own. Elsewhere they are the program's, and
-// behave as Windows' do, byte for byte, on whatever a file holds: one file of
-// the ANSI code page (1252), of UTF-8 with or without a byte-order mark, or
-// of UTF-16 with a byte-order mark, read and written whole on every call.
+// behave as Windows' do, byte for byte, on whatever a file holds: bytes of
+// the ANSI code page (1252; UTF-8 without a byte-order mark reads as such),
+// UTF-8 or UTF-16 after a byte-order mark; read whole on every call, and
+// written whole, in the encoding it came in, when a call changes it.
 //
 // Where they differ, they do better: a write replaces the file through a
 // temporary file in the same folder and a rename, so a failure never leaves it
@@ -25,22 +26,25 @@ typedef char* LPSTR;
 typedef const char* LPCSTR;
 
 // Copies the value of key in section into buffer (size bytes, NUL included),
-// or default when the file, section or key is missing (an empty string for a
-// null default), without the blanks around it and one pair of matching outer
-// quotes. Returns the number of bytes before the NUL; a value cut to fit gives
-// size - 1. A null key lists the section's keys, a null section the file's
-// sections, each ending in a NUL, the list in two.
+// or defaultValue (less its trailing spaces; empty when null) when the file,
+// section or key is missing, without one pair of matching outer quotes.
+// Returns the number of bytes before the NUL: at most size - 1. A null key
+// lists the section's keys, a null section the file's sections, each name
+// followed by a NUL and the list by another.
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                DWORD size, LPCSTR path);
 
-// The value of key in section as a decimal integer after optional blanks and
-// sign, ignoring what follows its digits; defaultValue when the file, section
-// or key is missing, 0 for a value without digits.
+// The value of key in section as an integer: after control characters and
+// blanks, one sign, then decimal digits, or hexadecimal, octal or binary ones
+// after "0x", "0o" or "0b", up to the first other character; 32-bit
+// arithmetic that wraps. defaultValue when the file, section or key is
+// missing or the value empty.
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR path);
 
-// Sets key in section to value, adding the file, the section (at the file's
-// end) or the key (at its section's end) as needed. A null value deletes the
-// key, a null key the whole section. Returns nonzero on success.
+// Sets key in section to value (less its leading blanks), adding the file,
+// the section (at the file's end) or the key (at its section's end) as
+// needed. A null value deletes the key, a null key the whole section.
+// Returns nonzero on success, also when nothing needed to change.
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path);
 
 #endif

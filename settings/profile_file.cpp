@@ -1,5 +1,6 @@
 // POSIX reading and atomic replacement of profile files.
 #include "settings/profile_file.h"
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -62,7 +63,7 @@ bool WriteAll(int fd, const std::string& bytes)
 // nobody mistakes a left-over for the profile.
 int CreateTemporary(const std::string& target, std::string* temporary)
 {
-    static unsigned serial;
+    static std::atomic<unsigned> serial;
     std::string stem = FolderOf(target) + "/." + NameOf(target) + "." + std::to_string(getpid()) + ".";
     for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
         *temporary = stem + std::to_string(++serial);
