@@ -1,0 +1,52 @@
+// A private profile file as the system's profile functions see it, and what
+// each of the three "A" functions makes of it: pure, bytes in and results or
+// new bytes out, so that every rule can be run without a file.
+//
+// The file is read whole: lines end at any run of CR and LF; blanks (tab, LF,
+// VT, FF, CR, space and ^Z) around a line, a section name, a key and a value
+// go; "[name]" up to the line's last "]" starts a section; anything else is a
+// key, with its value after the first "=" or none. Names match without regard
+// to ASCII case; the first section of a name holds the keys a read sees.
+// A write rewrites the whole file in its own encoding, one "key=value" per
+// line, CR LF after each; empty lines, blanks and text after "]" are gone.
+#pragma once
+#include <string>
+#include <vector>
+#include "settings/profile_encoding.h"
+
+struct ProfileKey {
+    std::u16string name;
+    bool hasValue = false;      // false for a line without "="
+    std::u16string value;
+};
+
+struct ProfileSection {
+    std::u16string name;        // empty for the keys before the first section
+    std::vector<ProfileKey> keys;
+};
+
+struct ProfileDocument {
+    ProfileEncoding encoding = ProfileAnsi;
+    std::vector<ProfileSection> sections;   // the nameless one first
+};
+
+ProfileDocument ParseProfile(const std::string& bytes);
+std::string SerializeProfile(const ProfileDocument& document);
+
+// What GetPrivateProfileStringA returns and the bytes it writes to the
+// caller's buffer, from the first on (empty when it writes none). A null
+// document stands for a file that exists but cannot be read.
+struct ProfileString {
+    unsigned long count = 0;
+    std::string written;
+};
+ProfileString GetProfileString(const ProfileDocument* document, const char* section, const char* key,
+                               const char* defaultValue, unsigned long size);
+
+// What GetPrivateProfileIntA returns.
+unsigned GetProfileNumber(const ProfileDocument* document, const char* section, const char* key,
+                          int defaultValue);
+
+// Applies WritePrivateProfileStringA to document (section is not null).
+// Returns whether the file's content changed, and so must be written.
+bool SetProfileString(ProfileDocument* document, const char* section, const char* key, const char* value);
