@@ -1,22 +1,16 @@
-// Reads and writes the settings record in the private profile file. File,
-// section and key names come from the string table. The file lives in the
-// user's application-data folder, or, when that folder is unknown or too
-// deep for a path buffer, under its bare name in the Windows directory.
+// Reads and writes the settings record in the private profile file, through
+// the system's profile functions (settings/private_profile.h names them where
+// the system has none). Where the file lives and what its names are is the
+// one thing each system decides for itself (settings/profile_location).
 #include "settings/profile.h"
-#include <shlobj.h>
-#include "resources/resource.h"
+#include <cstring>
 #include "settings/defaults.h"
+#include "settings/private_profile.h"
+#include "settings/profile_location.h"
 
-const char DecimalFormat[] = "%d";
-const char PathSeparator[] = "\\";
-const int PathSeparatorLength = sizeof PathSeparator - 1;
-
-// String-table buffers: each name is cut to one character less.
-const int FileNameCapacity = 13;
-const int SectionCapacity = 40;
-const int KeyCapacity = 32;
-const int PathCapacity = MAX_PATH;
 const int NumberCapacity = 12;          // "-2147483648" and the NUL
+const int DecimalBase = 10;
+const int RedChannel = 0, GreenChannel = 1, BlueChannel = 2;
 
 // The profile reader strips these around a value (Wine counts ^Z, the old
 // end-of-file mark, among them), then one pair of matching outer quotes; its
@@ -35,64 +29,55 @@ const int QuotePairLength = 2;
 // the caller's buffer.
 const int ValueCapacity = TextCapacity + QuotePairLength;
 
-// The keys in the order in which a save writes them and a load reads them.
-enum ProfileKey {
-    KeyText, KeyColorR, KeyColorG, KeyColorB, KeyCycle, KeySpeed, KeyMethod,
-    KeyHeight, KeyWidth, KeyWeight, KeyCharset, KeyItalic, KeyFaceName, KeyCount
-};
-
-const UINT KeyNameIds[KeyCount] = {
-    IDS_KEY_TEXT, IDS_KEY_COLOR_R, IDS_KEY_COLOR_G, IDS_KEY_COLOR_B, IDS_KEY_CYCLE,
-    IDS_KEY_SPEED, IDS_KEY_METHOD, IDS_KEY_HEIGHT, IDS_KEY_WIDTH, IDS_KEY_WEIGHT,
-    IDS_KEY_CHARSET, IDS_KEY_ITALIC, IDS_KEY_FACENAME
-};
-
-// Everything one transfer needs to address the file, read afresh each time.
-struct ProfileNames {
-    char path[PathCapacity];
-    char section[SectionCapacity];
-    char keys[KeyCount][KeyCapacity];
-};
-
-// Folder, backslash and file name, when they fit the buffer with their NUL;
-// otherwise the bare file name, as when the folder lookup fails.
-static void FindProfilePath(HWND owner, HINSTANCE module, char* path)
+// field gets at most capacity - 1 characters of value, and a NUL.
+static void CopyCut(char* field, const char* value, int capacity)
 {
-    char fileName[FileNameCapacity];
-    LoadStringA(module, IDS_PROFILE_FILE, fileName, FileNameCapacity);
-    if (SHGetSpecialFolderPathA(owner, path, CSIDL_APPDATA, FALSE)) {
-        int folderLength = lstrlenA(path);
-        if (folderLength + PathSeparatorLength + lstrlenA(fileName) < PathCapacity) {
-            lstrcpyA(path + folderLength, PathSeparator);
-            lstrcpyA(path + folderLength + PathSeparatorLength, fileName);
-            return;
-        }
-    }
-    lstrcpyA(path, fileName);
+    int length = 0;
+    while (length < capacity - 1 && value[length] != '\0')
+        ++length;
+    std::memcpy(field, value, length);
+    field[length] = '\0';
 }
 
-static void LoadProfileNames(HWND owner, ProfileNames* names)
+// number in decimal digits, with a sign when negative, as "%d" writes it;
+// done by hand because the C runtime's formatting drags in locale support
+// that the oldest systems lack.
+static void FormatDecimal(int32_t number, char* text)
 {
-    HINSTANCE module = GetModuleHandleA(NULL);
-    FindProfilePath(owner, module, names->path);
-    LoadStringA(module, IDS_PROFILE_SECTION, names->section, SectionCapacity);
-    for (int key = 0; key < KeyCount; ++key)
-        LoadStringA(module, KeyNameIds[key], names->keys[key], KeyCapacity);
+    char digits[NumberCapacity];
+    int count = 0;
+    // Negative remainders keep the most negative number whole.
+    int32_t rest = number;
+    do {
+        int32_t digit = rest % DecimalBase;
+        digits[count++] = static_cast<char>('0' + (digit < 0 ? -digit : digit));
+        rest /= DecimalBase;
+    } while (rest != 0);
+    if (number < 0)
+        *text++ = '-';
+    while (count > 0)
+        *text++ = digits[--count];
+    *text = '\0';
 }
 
-static int ReadProfileNumber(const ProfileNames* names, ProfileKey key, int defaultValue)
+static uint8_t Channel(Color color, int channel)
+{
+    return static_cast<uint8_t>(color >> (8 * channel));
+}
+
+static int ReadProfileNumber(const ProfileNames* names, SettingKey key, int defaultValue)
 {
     return static_cast<int>(GetPrivateProfileIntA(names->section, names->keys[key], defaultValue, names->path));
 }
 
 // Reads a text into a field of capacity characters, cut to capacity - 1.
-static void ReadProfileText(const ProfileNames* names, ProfileKey key, const char* defaultValue,
+static void ReadProfileText(const ProfileNames* names, SettingKey key, const char* defaultValue,
                             char* field, int capacity)
 {
     char value[ValueCapacity];
     GetPrivateProfileStringA(names->section, names->keys[key], defaultValue, value,
                              capacity + QuotePairLength, names->path);
-    lstrcpynA(field, value, capacity);
+    CopyCut(field, value, capacity);
 }
 
 // Each key's default is the field's default value, which the record holds
@@ -101,20 +86,20 @@ static void LoadSettings(const ProfileNames* names, SaverState* state)
 {
     ApplyDefaultSettings(state);
     ReadProfileText(names, KeyText, state->text, state->text, TextCapacity);
-    int red = ReadProfileNumber(names, KeyColorR, GetRValue(state->color));
-    int green = ReadProfileNumber(names, KeyColorG, GetGValue(state->color));
-    int blue = ReadProfileNumber(names, KeyColorB, GetBValue(state->color));
-    state->color = RGB(LOBYTE(red), LOBYTE(green), LOBYTE(blue));
+    int red = ReadProfileNumber(names, KeyColorR, Channel(state->color, RedChannel));
+    int green = ReadProfileNumber(names, KeyColorG, Channel(state->color, GreenChannel));
+    int blue = ReadProfileNumber(names, KeyColorB, Channel(state->color, BlueChannel));
+    state->color = MakeColor(static_cast<uint8_t>(red), static_cast<uint8_t>(green), static_cast<uint8_t>(blue));
     state->cycle = ReadProfileNumber(names, KeyCycle, state->cycle) != 0;
     state->speed = ReadProfileNumber(names, KeySpeed, state->speed);
     state->method = ReadProfileNumber(names, KeyMethod, state->method);
 
-    LOGFONTA* font = &state->logFont;
+    FontDescription* font = &state->logFont;
     font->lfHeight = ReadProfileNumber(names, KeyHeight, font->lfHeight);
     font->lfWidth = ReadProfileNumber(names, KeyWidth, font->lfWidth);
     font->lfWeight = ReadProfileNumber(names, KeyWeight, font->lfWeight);
-    font->lfCharSet = LOBYTE(ReadProfileNumber(names, KeyCharset, font->lfCharSet));
-    font->lfItalic = LOBYTE(ReadProfileNumber(names, KeyItalic, font->lfItalic));
+    font->lfCharSet = static_cast<uint8_t>(ReadProfileNumber(names, KeyCharset, font->lfCharSet));
+    font->lfItalic = static_cast<uint8_t>(ReadProfileNumber(names, KeyItalic, font->lfItalic));
     ReadProfileText(names, KeyFaceName, font->lfFaceName, font->lfFaceName, LF_FACESIZE);
 }
 
@@ -163,17 +148,17 @@ static void PrepareProfileValue(const char* field, int capacity, char* value)
     value[out] = '\0';
 }
 
-static void WriteProfileText(const ProfileNames* names, ProfileKey key, const char* field, int capacity)
+static void WriteProfileText(const ProfileNames* names, SettingKey key, const char* field, int capacity)
 {
     char value[ValueCapacity];
     PrepareProfileValue(field, capacity, value);
     WritePrivateProfileStringA(names->section, names->keys[key], value, names->path);
 }
 
-static void WriteProfileNumber(const ProfileNames* names, ProfileKey key, int number)
+static void WriteProfileNumber(const ProfileNames* names, SettingKey key, int number)
 {
     char value[NumberCapacity];
-    wsprintfA(value, DecimalFormat, number);
+    FormatDecimal(number, value);
     WritePrivateProfileStringA(names->section, names->keys[key], value, names->path);
 }
 
@@ -181,9 +166,9 @@ static void WriteProfileNumber(const ProfileNames* names, ProfileKey key, int nu
 static void SaveSettings(const ProfileNames* names, const SaverState* state)
 {
     WriteProfileText(names, KeyText, state->text, TextCapacity);
-    WriteProfileNumber(names, KeyColorR, GetRValue(state->color));
-    WriteProfileNumber(names, KeyColorG, GetGValue(state->color));
-    WriteProfileNumber(names, KeyColorB, GetBValue(state->color));
+    WriteProfileNumber(names, KeyColorR, Channel(state->color, RedChannel));
+    WriteProfileNumber(names, KeyColorG, Channel(state->color, GreenChannel));
+    WriteProfileNumber(names, KeyColorB, Channel(state->color, BlueChannel));
     WriteProfileNumber(names, KeyCycle, state->cycle != 0);
     WriteProfileNumber(names, KeySpeed, state->speed);
     WriteProfileNumber(names, KeyMethod, state->method);
@@ -198,16 +183,17 @@ static void SaveSettings(const ProfileNames* names, const SaverState* state)
 void TransferSettings(int save, SaverState* state)
 {
     ProfileNames names;
-    LoadProfileNames(state->window, &names);
+    FindProfileNames(state, save != SettingsLoad, &names);
     if (save == SettingsLoad)
         LoadSettings(&names, state);
     else
         SaveSettings(&names, state);
     // The file keeps an empty text; the record never holds one.
     if (state->text[0] == '\0')
-        lstrcpyA(state->text, DefaultText);
+        std::strcpy(state->text, DefaultText);
 }
 
+#ifdef _WIN32
 void ResetSaverState(HWND window)
 {
     g_saverState.window = window;
@@ -218,3 +204,4 @@ void ResetSaverState(HWND window)
     g_saverState.brush = NULL;
     TransferSettings(SettingsLoad, &g_saverState);
 }
+#endif

@@ -1,5 +1,7 @@
-// Storage of the settings in the private profile file "control.ini" of the
-// user's application-data folder, section "Screen Saver.Lumivane".
+// Storage of the settings in the private profile file "control.ini", section
+// "Screen Saver.Lumivane": in the user's application-data folder on Windows,
+// in $XDG_CONFIG_HOME/lumivane (or ~/.config/lumivane) elsewhere, where its
+// folder is made on the first save.
 #pragma once
 #include "settings/saver_state.h"
 
@@ -15,6 +17,8 @@ const int SettingsSave = 1;
 // so that it loads back unchanged; one of blanks alone is saved empty.
 void TransferSettings(int save, SaverState* state);
 
+#ifdef _WIN32
 // Prepares the saver window's instance as its window is created: runtime
 // fields cleared, window stored, settings loaded.
 void ResetSaverState(HWND window);
+#endif
