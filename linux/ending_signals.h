@@ -1,0 +1,14 @@
+// The signals that end the native saver (SIGTERM from its host, SIGINT and
+// SIGHUP from a terminal), turned into bytes on a pipe that the frame loop
+// waits on with the X connection, so the saver hears them within a frame.
+#pragma once
+
+// Installs the handlers; returns the end of the pipe to watch, -1 on failure.
+int WatchEndingSignals();
+
+// The signal waiting on descriptor, or 0.
+int TakeEndingSignal(int descriptor);
+
+// Ends the process by signal, as if it had never been caught, so that the
+// host sees the end it asked for.
+[[noreturn]] void DieOfSignal(int signal);

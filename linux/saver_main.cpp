@@ -1,0 +1,189 @@
+// lumivane: the saver for X11, a "hack" as xscreensaver runs them. It draws
+// on the window its host names (--window-id, else $XSCREENSAVER_WINDOW),
+// else on the root window (--root), else on a window of its own, until
+// SIGTERM. Settings come from the settings file, then from the options.
+//
+// Run by hand, a bad option ends it at once with one line and exit code 2.
+// Under a host window it says what it ignores and draws on: a hack that
+// exits is started again at once, and would only loop.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include "animation/float_model.h"
+#include "linux/ending_signals.h"
+#include "linux/saver_loop.h"
+#include "linux/settings_options.h"
+#include "settings/profile.h"
+#include "version.h"
+
+namespace {
+
+const char Program[] = "lumivane";
+const int ExitBadInput = 2;
+const char HostWindowVariable[] = "XSCREENSAVER_WINDOW";
+const char WindowIdOption[] = "window-id";
+
+const char Usage[] =
+    "usage: lumivane [options]\n"
+    "The Lumivane screen saver for X11: words carried on gliding beams of light.\n"
+    "It draws on the window given by --window-id or $XSCREENSAVER_WINDOW, else on\n"
+    "the root window with --root, else in a window of its own (Esc or q closes it).\n"
+    "Settings come from $XDG_CONFIG_HOME/lumivane/control.ini (or\n"
+    "~/.config/lumivane/control.ini), then from these options:\n"
+    "\n";
+const char SaverOptionsHelp[] =
+    "  --seed N           where the beams start and how they move (default: the clock)\n"
+    "\n"
+    "Window:\n"
+    "  --window-id ID     draw on window ID (hexadecimal after 0x, or decimal)\n"
+    "  --root             draw on the root window\n"
+    "  --help, --version\n"
+    "Options may be written -name or --name, with the value after a blank or \"=\".\n";
+
+struct SaverRequest {
+    SaverState settings;
+    SeedChoice seeds;
+    bool underHost;                     // a host window was named: report bad input and draw on
+    bool haveWindowId;
+    Window windowId;
+    bool root;
+};
+
+// Says what is wrong. By hand that ends the saver; under a host window the
+// saver carries on without what was wrong.
+bool Complain(const SaverRequest& request, const std::string& message)
+{
+    std::fprintf(stderr, "%s: %s%s\n", Program, message.c_str(), request.underHost ? "; ignored" : "");
+    return request.underHost;
+}
+
+bool ReadSeed(const std::string& value, SaverRequest* request, std::string* error)
+{
+    int64_t seed = 0;
+    if (!ParseNumber(value, 0, UINT32_MAX, &seed)) {
+        *error = "--seed wants a whole number from 0 to 4294967295, not \"" + value + "\"";
+        return false;
+    }
+    request->seeds = {true, static_cast<uint32_t>(seed)};
+    return true;
+}
+
+bool ReadWindowId(const std::string& value, SaverRequest* request, std::string* error)
+{
+    request->haveWindowId = ParseWindowId(value, &request->windowId);
+    if (!request->haveWindowId)
+        *error = "--window-id wants a window id such as 0x1a00003, not \"" + value + "\"";
+    return request->haveWindowId;
+}
+
+// Whether a window id was named on the command line or by the host.
+bool NamesHostWindow(int argc, char** argv)
+{
+    const char* variable = std::getenv(HostWindowVariable);
+    if (variable != nullptr && variable[0] != '\0')
+        return true;
+    CommandLine line = {argc, argv, 1, false};
+    Argument argument;
+    while (ReadArgument(&line, &argument))
+        if (argument.isOption && argument.name == WindowIdOption)
+            return true;
+    return false;
+}
+
+// Reads the options into request. Returns -1 to go on, or the exit code to
+// end with at once.
+int ReadRequest(int argc, char** argv, SaverRequest* request)
+{
+    CommandLine line = {argc, argv, 1, false};
+    Argument argument;
+    std::string value, error;
+    while (ReadArgument(&line, &argument)) {
+        const std::string& name = argument.name;
+        if (!argument.isOption) {
+            if (!Complain(*request, "unexpected argument \"" + argument.text + "\" (see --help)"))
+                return ExitBadInput;
+            continue;
+        }
+        SettingOutcome setting = ApplySettingOption(&line, argument, &request->settings, &error);
+        if (setting == SettingTaken)
+            continue;
+        if (setting == SettingRejected) {
+            if (!Complain(*request, error))
+                return ExitBadInput;
+            continue;
+        }
+        if (name == "help") {
+            std::printf("%s%s%s", Usage, SettingOptionsHelp, SaverOptionsHelp);
+            return 0;
+        }
+        if (name == "version") {
+            std::printf("%s %s\n", Program, LumivaneVersion);
+            return 0;
+        }
+        if (name == "root") {
+            request->root = true;
+            continue;
+        }
+        if (name == WindowIdOption || name == "seed") {
+            if (!TakeValue(&line, argument, &value, &error) ||
+                !(name == "seed" ? ReadSeed(value, request, &error) : ReadWindowId(value, request, &error))) {
+                if (!Complain(*request, error))
+                    return ExitBadInput;
+            }
+            continue;
+        }
+        if (!Complain(*request, "unknown option \"" + std::string(argv[line.next - 1]) + "\" (see --help)"))
+            return ExitBadInput;
+    }
+    return -1;
+}
+
+// The window to draw on, in the usual order of the host's conventions.
+bool ChooseWindow(const SaverRequest& request, SaverWindow* saver, std::string* error)
+{
+    if (request.haveWindowId)
+        return UseHostWindow(saver, request.windowId, error);
+    const char* variable = std::getenv(HostWindowVariable);
+    if (variable != nullptr && variable[0] != '\0') {
+        Window id = 0;
+        if (!ParseWindowId(variable, &id)) {
+            *error = std::string("$") + HostWindowVariable + " is no window id: \"" + variable + "\"";
+            return false;
+        }
+        return UseHostWindow(saver, id, error);
+    }
+    if (request.root)
+        return UseRootWindow(saver, error);
+    return UseOwnWindow(saver, error);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    UseDoublePrecision();
+    static SaverRequest request;
+    TransferSettings(SettingsLoad, &request.settings);
+    request.seeds = {false, 0};
+    request.underHost = NamesHostWindow(argc, argv);
+    int exitCode = ReadRequest(argc, argv, &request);
+    if (exitCode >= 0)
+        return exitCode;
+
+    SaverWindow saver;
+    std::string error;
+    if (!OpenSaverDisplay(&saver, &error) || !ChooseWindow(request, &saver, &error)) {
+        std::fprintf(stderr, "%s: %s\n", Program, error.c_str());
+        CloseSaverWindow(&saver);
+        return ExitBadInput;
+    }
+    request.settings.font = CreateSurfaceFont(&request.settings.logFont);
+    request.settings.brush = CreateColorBrush(request.settings.color);
+    int signal = RunSaverFrames(&saver, &request.settings, request.seeds);
+    DeleteSurfaceFont(request.settings.font);
+    DeleteSurfaceBrush(request.settings.brush);
+    CloseSaverWindow(&saver);
+    if (signal != 0)
+        DieOfSignal(signal);
+    return 0;
+}
