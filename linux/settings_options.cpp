@@ -4,7 +4,7 @@
 #include "linux/settings_options.h"
 #include <cctype>
 #include <cstring>
-#include "animation/ansi_text.h"
+#include "settings/profile_encoding.h"
 #include "animation/beams.h"
 
 namespace {

@@ -136,14 +136,34 @@ void AppendUtf8(char32_t code, std::string* bytes)
         bytes->push_back(static_cast<char>(ContinuationTag | ((code >> (ContinuationBits * i)) & ContinuationMask)));
 }
 
+void DecodeUtf8(const std::string& bytes, size_t start, std::u16string* text)
+{
+    for (size_t at = start; at < bytes.size();)
+        AppendCodePoint(DecodeSequence(bytes, &at), text);
+}
+
+void EncodeUtf8(const std::u16string& text, std::string* bytes)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            code = FirstSupplementary + ((code - HighSurrogateFirst) << SurrogateBits) +
+                   (text[i + 1] - LowSurrogateFirst);
+            ++i;
+        } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
+            code = Replacement;
+        }
+        AppendUtf8(code, bytes);
+    }
+}
+
 } // namespace
 
 ProfileEncoding DecodeProfileText(const std::string& bytes, std::u16string* text)
 {
     text->clear();
     if (StartsWith(bytes, Utf8Mark, sizeof Utf8Mark)) {
-        for (size_t at = sizeof Utf8Mark; at < bytes.size();)
-            AppendCodePoint(DecodeSequence(bytes, &at), text);
+        DecodeUtf8(bytes, sizeof Utf8Mark, text);
         return ProfileUtf8;
     }
     if (StartsWith(bytes, Utf16LeMark, sizeof Utf16LeMark)) {
@@ -167,17 +187,7 @@ std::string EncodeProfileText(const std::u16string& text, ProfileEncoding encodi
         return TextToAnsi(text);
     case ProfileUtf8:
         bytes.assign(reinterpret_cast<const char*>(Utf8Mark), sizeof Utf8Mark);
-        for (size_t i = 0; i < text.size(); ++i) {
-            char32_t code = text[i];
-            if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-                code = FirstSupplementary + ((code - HighSurrogateFirst) << SurrogateBits) +
-                       (text[i + 1] - LowSurrogateFirst);
-                ++i;
-            } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
-                code = Replacement;
-            }
-            AppendUtf8(code, &bytes);
-        }
+        EncodeUtf8(text, &bytes);
         return bytes;
     case ProfileUtf16Le:
     case ProfileUtf16Be: {
@@ -210,4 +220,18 @@ std::string TextToAnsi(const std::u16string& text)
     for (char16_t c : text)
         ansi.push_back(UnicodeToAnsi(c));
     return ansi;
+}
+
+std::string AnsiToUtf8(const std::string& ansi)
+{
+    std::string utf8;
+    EncodeUtf8(AnsiToText(ansi.c_str()), &utf8);
+    return utf8;
+}
+
+std::string Utf8ToAnsi(const std::string& utf8)
+{
+    std::u16string text;
+    DecodeUtf8(utf8, 0, &text);
+    return TextToAnsi(text);
 }

@@ -25,3 +25,8 @@ std::string EncodeProfileText(const std::u16string& text, ProfileEncoding encodi
 // A NUL-terminated "A" string as UTF-16, and UTF-16 back as "A" bytes.
 std::u16string AnsiToText(const char* ansi);
 std::string TextToAnsi(const std::u16string& text);
+
+// "A" text as UTF-8 without a mark, and UTF-8 as "A" text: the forms in
+// which cairo and terminals take the saver's text.
+std::string AnsiToUtf8(const std::string& ansi);
+std::string Utf8ToAnsi(const std::string& utf8);
