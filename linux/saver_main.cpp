@@ -76,11 +76,16 @@ bool ReadWindowId(const std::string& value, SaverRequest* request, std::string* 
     return request->haveWindowId;
 }
 
+bool HostVariableSet()
+{
+    const char* variable = std::getenv(HostWindowVariable);
+    return variable != nullptr && variable[0] != '\0';
+}
+
 // Whether a window id was named on the command line or by the host.
 bool NamesHostWindow(int argc, char** argv)
 {
-    const char* variable = std::getenv(HostWindowVariable);
-    if (variable != nullptr && variable[0] != '\0')
+    if (HostVariableSet())
         return true;
     CommandLine line = {argc, argv, 1, false};
     Argument argument;
@@ -125,11 +130,17 @@ int ReadRequest(int argc, char** argv, SaverRequest* request)
             continue;
         }
         if (name == WindowIdOption || name == "seed") {
-            if (!TakeValue(&line, argument, &value, &error) ||
-                !(name == "seed" ? ReadSeed(value, request, &error) : ReadWindowId(value, request, &error))) {
-                if (!Complain(*request, error))
-                    return ExitBadInput;
+            if (TakeValue(&line, argument, &value, &error) &&
+                (name == "seed" ? ReadSeed(value, request, &error) : ReadWindowId(value, request, &error)))
+                continue;
+            // A window id that names no window leaves nothing to draw on,
+            // unless the host names one too.
+            if (name == WindowIdOption && !HostVariableSet()) {
+                std::fprintf(stderr, "%s: %s\n", Program, error.c_str());
+                return ExitBadInput;
             }
+            if (!Complain(*request, error))
+                return ExitBadInput;
             continue;
         }
         if (!Complain(*request, "unknown option \"" + std::string(argv[line.next - 1]) + "\" (see --help)"))
@@ -143,8 +154,8 @@ bool ChooseWindow(const SaverRequest& request, SaverWindow* saver, std::string* 
 {
     if (request.haveWindowId)
         return UseHostWindow(saver, request.windowId, error);
-    const char* variable = std::getenv(HostWindowVariable);
-    if (variable != nullptr && variable[0] != '\0') {
+    if (HostVariableSet()) {
+        const char* variable = std::getenv(HostWindowVariable);
         Window id = 0;
         if (!ParseWindowId(variable, &id)) {
             *error = std::string("$") + HostWindowVariable + " is no window id: \"" + variable + "\"";

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The real host: xscreensaver's daemon, run as an unprivileged user on the
+# suite's display (as root it never starts a program), with settings whose
+# program list starts with lumivane. Blanking with "-select 1" must put our
+# frames on the screen, and "-deactivate" must leave no lumivane running
+# within a second. Usage: xscreensaver_host.sh LUMIVANE
+set -u
+saver=$1
+: "${DISPLAY:?the test needs a display}"
+work=$(mktemp -d /tmp/lumivane-host-XXXXXX)
+daemon=""
+fail() { echo "FAIL: $*"; exit 1; }
+cleanup() {
+    xscreensaver-command -exit >/dev/null 2>&1
+    [ -n "$daemon" ] && { kill "$daemon" 2>/dev/null; wait "$daemon" 2>/dev/null; }
+    pkill -f "$work/lumivane" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Everything the daemon's user reads lives here, open to it: its home, its
+# settings (no settings file of the saver's, so the options alone count)
+# and a copy of the program, which a build tree may keep out of its reach.
+mkdir -p "$work/home"
+cp "$saver" "$work/lumivane"
+cat >"$work/home/.xscreensaver" <<SETTINGS
+mode: one
+selected: 0
+timeout: 0:30:00
+lock: False
+splash: False
+fade: False
+unfade: False
+programs: \\
+  "Lumivane" $work/lumivane --no-cycle --color=#FF8020 --speed 20 \\n\\
+
+SETTINGS
+chmod -R a+rX "$work"
+
+run_as=()
+[ "$(id -u)" -eq 0 ] && run_as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+"${run_as[@]}" env -i HOME="$work/home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin \
+    xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 </dev/null &
+daemon=$!
+for _ in $(seq 1 100); do
+    xscreensaver-command -version >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xscreensaver-command -version >/dev/null 2>&1 || { cat "$work/daemon.log"; fail "the daemon did not start"; }
+
+xscreensaver-command -select 1 >/dev/null || fail "-select 1 was refused"
+# The screen holds our frames: black and the text colour, and enough of it.
+shown=""
+for _ in $(seq 1 50); do
+    sleep 0.1
+    shown=$(import -window root "$work/screen.png" 2>/dev/null &&
+            /usr/bin/convert "$work/screen.png" -format %c histogram:info:- 2>/dev/null)
+    lit=$(echo "$shown" | awk '/#FF8020/ { print $1 + 0 }')
+    [ "${lit:-0}" -gt 500 ] && break
+done
+lit=$(echo "$shown" | awk '/#FF8020/ { print $1 + 0 }')
+others=$(echo "$shown" | grep -v -e '#FF8020' -e '#000000' | grep -c ':' || true)
+[ "${lit:-0}" -gt 500 ] || { echo "$shown"; cat "$work/daemon.log"; fail "no frames of ours on the screen"; }
+[ "$others" -eq 0 ] || { echo "$shown"; fail "colours on the screen that are not ours"; }
+pgrep -f "$work/lumivane" >/dev/null || fail "lumivane is not running"
+
+xscreensaver-command -deactivate >/dev/null || fail "-deactivate was refused"
+for _ in $(seq 1 10); do
+    sleep 0.1
+    pgrep -f "$work/lumivane" >/dev/null || { echo "xscreensaver ran lumivane, showed $lit lit pixels, and ended it"; exit 0; }
+done
+fail "lumivane still runs a second after -deactivate"
