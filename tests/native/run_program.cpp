@@ -5,7 +5,9 @@
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <gtest/gtest.h>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -86,4 +88,16 @@ std::vector<std::string> ScratchFolder::Files() const
         closedir(folder);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+int RunTestsOn(int argc, char** argv, const std::vector<std::string*>& programs, const char* usage)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc != static_cast<int>(programs.size()) + 1) {
+        std::fprintf(stderr, "usage: %s %s\n", argv[0], usage);
+        return 2;
+    }
+    for (size_t i = 0; i < programs.size(); ++i)
+        *programs[i] = argv[i + 1];
+    return RUN_ALL_TESTS();
 }

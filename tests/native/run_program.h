@@ -21,6 +21,10 @@ ProgramRun WaitProgram(pid_t child, const std::string& errorFile);
 ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::string& input = "",
                       const std::vector<std::string>& environment = {});
 
+// The main of a test program whose arguments, after GoogleTest's own, name
+// the programs under test, one for each of programs (usage names them).
+int RunTestsOn(int argc, char** argv, const std::vector<std::string*>& programs, const char* usage);
+
 // A fresh folder under /tmp, removed with everything in it by the destructor.
 class ScratchFolder {
 public:

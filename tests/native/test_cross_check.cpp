@@ -132,12 +132,5 @@ TEST(CrossCheck, NativeFramesLightTheSamePixelsAsGdi)
 
 int main(int argc, char** argv)
 {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s LUMIVANE-RENDER GDI-FRAMES.EXE\n", argv[0]);
-        return 2;
-    }
-    g_renderer = argv[1];
-    g_gdiFrames = argv[2];
-    return RUN_ALL_TESTS();
+    return RunTestsOn(argc, argv, {&g_renderer, &g_gdiFrames}, "LUMIVANE-RENDER GDI-FRAMES.EXE");
 }

@@ -121,11 +121,5 @@ TEST(RenderCommand, AnInterruptedRenderLeavesNoFileAndShowsProgress)
 
 int main(int argc, char** argv)
 {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s LUMIVANE-RENDER\n", argv[0]);
-        return 2;
-    }
-    g_renderer = argv[1];
-    return RUN_ALL_TESTS();
+    return RunTestsOn(argc, argv, {&g_renderer}, "LUMIVANE-RENDER");
 }
