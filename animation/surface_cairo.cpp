@@ -188,13 +188,22 @@ void AppendCairoPath(CairoCanvas* canvas, const cairo_path_t* path)
 Surface CreateImageSurface(int width, int height)
 {
     cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(image);
+    Surface surface = CreateSurfaceOnImage(image);
+    cairo_surface_destroy(image);
+    return surface;
+}
+
+Surface CreateSurfaceOnImage(cairo_surface_t* image)
+{
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_get_type(image) != CAIRO_SURFACE_TYPE_IMAGE ||
+        cairo_image_surface_get_format(image) != CAIRO_FORMAT_RGB24)
         return NULL;
-    }
+    const int width = cairo_image_surface_get_width(image);
+    const int height = cairo_image_surface_get_height(image);
     cairo_surface_t* unbounded = cairo_recording_surface_create(CAIRO_CONTENT_COLOR, NULL);
     CairoCanvas* canvas = new CairoCanvas();
-    canvas->image = image;
+    canvas->image = cairo_surface_reference(image);
     cairo_surface_flush(image);
     canvas->pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(image));
     canvas->stride = cairo_image_surface_get_stride(image) / static_cast<int>(sizeof(uint32_t));

@@ -47,8 +47,16 @@ void StartWindowFrames(WindowPicture* picture, SaverWindow* saver, Animation* an
                        SeedChoice seeds)
 {
     DestroyImageSurface(picture->canvas);
-    picture->canvas = CreateImageSurface(saver->width, saver->height);
     cairo_xlib_surface_set_size(picture->window, saver->width, saver->height);
+    // An image like the window: where the display shares memory with us,
+    // cairo makes it in that memory, and a copy to the window is the
+    // display's work alone.
+    cairo_surface_t* image = cairo_surface_create_similar_image(picture->window, CAIRO_FORMAT_RGB24,
+                                                                saver->width, saver->height);
+    picture->canvas = CreateSurfaceOnImage(image);
+    cairo_surface_destroy(image);
+    if (picture->canvas == NULL)
+        picture->canvas = CreateImageSurface(saver->width, saver->height);
     const RECT bounds = {0, 0, saver->width, saver->height};
     StartFrames(animation, state, picture->canvas, bounds, NextSeed(seeds));
     Present(picture, TakeSurfaceDamage(picture->canvas));
