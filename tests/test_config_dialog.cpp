@@ -16,6 +16,7 @@
 #include "settings/saver_state.h"
 #include "support/import_hook.h"
 #include "support/test_window.h"
+#include "version.h"
 
 namespace {
 
@@ -321,7 +322,7 @@ TEST_F(ConfigDialog, TemplateHoldsEveryControlInTabOrder)
         {"Button", 1, "OK", 270, 10, 40, 12, Child | WS_TABSTOP | BS_DEFPUSHBUTTON},
         {"Button", 2, "Cancel", 270, 30, 40, 12, Child | WS_TABSTOP | BS_PUSHBUTTON},
         {"Static", -1, nullptr, 95, 75, 210, 10, Line},     // an information line of the program's choice
-        {"Static", -1, "version 1.1", 95, 85, 210, 10, Line},
+        {"Static", -1, LUMIVANE_VERSION_LABEL, 95, 85, 210, 10, Line},
     };
     HRSRC found = FindResourceA(NULL, MAKEINTRESOURCEA(IDD_CONFIG), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
     ASSERT_NE(nullptr, found);

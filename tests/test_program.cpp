@@ -346,12 +346,8 @@ TEST_F(Program, FileCarriesItsVersionNameIconAndDialog)
 {
     VersionInfo version(ProgramPath());
     ASSERT_TRUE(version.Loaded());
-    const VS_FIXEDFILEINFO* fixed = version.Fixed();
-    ASSERT_NE(nullptr, fixed);
-    // 1.1.0.1 for the file and the product.
-    const std::vector<DWORD> versions = {0x00010001, 0x00000001, 0x00010001, 0x00000001};
-    EXPECT_EQ(versions, (std::vector<DWORD>{fixed->dwFileVersionMS, fixed->dwFileVersionLS,
-                                            fixed->dwProductVersionMS, fixed->dwProductVersionLS}));
+    // The project's version for the file and the product.
+    EXPECT_EQ(ProgramFixedVersions(), version.FixedVersions());
     EXPECT_EQ("Lumivane screen saver", version.Text("FileDescription"));
 
     HMODULE program = LoadLibraryExA(ProgramPath().c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);

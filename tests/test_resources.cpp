@@ -1,13 +1,14 @@
 // The program's resources as the system reads them from the module: the
-// version block, the string table's display name, the icon and the
-// manifest's settings. Test programs link the same resource script as
-// lumivane.scr.
+// version block (the project's version, from version.h), the string table's
+// display name, the icon and the manifest's settings. Test programs link the
+// same resource script as lumivane.scr.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstring>
 #include <string>
 #include "resources/resource.h"
 #include "support/version_info.h"
+#include "version.h"
 
 TEST(Resources, VersionBlockNamesTheProgramAndItsVersion)
 {
@@ -19,10 +20,7 @@ TEST(Resources, VersionBlockNamesTheProgramAndItsVersion)
     const VS_FIXEDFILEINFO* fixed = version.Fixed();
     ASSERT_NE(nullptr, fixed);
     EXPECT_EQ(0xFEEF04BDu, fixed->dwSignature);
-    EXPECT_EQ(0x00010001u, fixed->dwFileVersionMS);
-    EXPECT_EQ(0x00000001u, fixed->dwFileVersionLS);
-    EXPECT_EQ(0x00010001u, fixed->dwProductVersionMS);
-    EXPECT_EQ(0x00000001u, fixed->dwProductVersionLS);
+    EXPECT_EQ(ProgramFixedVersions(), version.FixedVersions());
     EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
     EXPECT_EQ(0u, fixed->dwFileFlags);
 
@@ -37,8 +35,8 @@ TEST(Resources, VersionBlockNamesTheProgramAndItsVersion)
     struct Entry { const char* name; const char* value; };
     const Entry entries[] = {
         {"FileDescription", "Lumivane screen saver"},
-        {"FileVersion", "1.1.0.1"},
-        {"ProductVersion", "1.1.0.1"},
+        {"FileVersion", LUMIVANE_VERSION_TEXT},
+        {"ProductVersion", LUMIVANE_VERSION_TEXT},
         {"ProductName", "Lumivane"},
         {"InternalName", "lumivane"},
         {"OriginalFilename", "lumivane.scr"},

@@ -1,5 +1,6 @@
 // Version blocks through version.dll, found by name.
 #include "support/version_info.h"
+#include "version.h"
 
 typedef DWORD(WINAPI* GetFileVersionInfoSizeProc)(LPCSTR file, LPDWORD handle);
 typedef BOOL(WINAPI* GetFileVersionInfoProc)(LPCSTR file, DWORD handle, DWORD size, LPVOID data);
@@ -44,6 +45,22 @@ const VS_FIXEDFILEINFO* VersionInfo::Fixed() const
     if (!Query("\\", &fixed, &length) || length != sizeof(VS_FIXEDFILEINFO))
         return nullptr;
     return static_cast<const VS_FIXEDFILEINFO*>(fixed);
+}
+
+std::vector<DWORD> VersionInfo::FixedVersions() const
+{
+    const VS_FIXEDFILEINFO* fixed = Fixed();
+    if (fixed == nullptr)
+        return {};
+    return {fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS, fixed->dwProductVersionLS};
+}
+
+std::vector<DWORD> ProgramFixedVersions()
+{
+    // Two numbers to a DWORD, the first in the high word.
+    const DWORD high = MAKELONG(LUMIVANE_VERSION_MINOR, LUMIVANE_VERSION_MAJOR);
+    const DWORD low = MAKELONG(LUMIVANE_VERSION_TWEAK, LUMIVANE_VERSION_PATCH);
+    return {high, low, high, low};
 }
 
 std::string VersionInfo::Text(const char* name) const

@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 class VersionInfo {
 public:
@@ -19,6 +20,9 @@ public:
     bool Query(const char* path, void** value, UINT* length) const;
     // The fixed part, or null.
     const VS_FIXEDFILEINFO* Fixed() const;
+    // Its file and product versions, most significant half first; empty
+    // without a fixed part.
+    std::vector<DWORD> FixedVersions() const;
     // A text of the string table for US English in the Windows Latin 1 code
     // page; "<missing>" when there is none.
     std::string Text(const char* name) const;
@@ -29,3 +33,7 @@ private:
     VerQueryValueProc query_ = nullptr;
     std::string block_;
 };
+
+// The program's version as a fixed part holds it, for the file and the
+// product alike, made from version.h.
+std::vector<DWORD> ProgramFixedVersions();
