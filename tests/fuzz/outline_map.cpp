@@ -1,14 +1,19 @@
 // Fuzzes the outline mapping with any extent, beams and outline points: the
 // extent grows to hold every point, and a point inside the text cell lands
-// within the span of the beams (a pixel of truncation either way).
+// within the span of the beams (a pixel of truncation either way). Then the
+// walk that turns the mapped outline, with any type bytes, into pixel runs:
+// the runs are in order, inside the clip, and neither overlap nor touch, and
+// taking another region away leaves runs of the same kind within the first.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
 #include "animation/outline_map.h"
+#include "animation/span_region.h"
 
 const int MaxBeamPoints = 600;
 const int MaxOutlinePoints = 2000;
+const int MaxClipSide = 256;            // rows and columns of the clip: the walk stays quick
 
 static std::vector<POINT> Points(FuzzedDataProvider* input, int count)
 {
@@ -18,6 +23,50 @@ static std::vector<POINT> Points(FuzzedDataProvider* input, int count)
         p.y = input->ConsumeIntegral<int32_t>();
     }
     return points;
+}
+
+// Runs in row order, each of at least a pixel, apart from its neighbours,
+// within clip; and the box around them.
+static void CheckRuns(const SpanRegion& region, const RECT& clip)
+{
+    RECT box = {0, 0, 0, 0};
+    for (size_t i = 0; i < region.spans.size(); ++i) {
+        const Span& s = region.spans[i];
+        if (s.left >= s.right || s.left < clip.left || s.right > clip.right || s.y < clip.top || s.y >= clip.bottom)
+            std::abort();
+        if (i > 0) {
+            const Span& before = region.spans[i - 1];
+            if (before.y > s.y || (before.y == s.y && before.right >= s.left))
+                std::abort();
+        }
+        box = i == 0 ? RECT{s.left, s.y, s.right, s.y + 1}
+                     : RECT{std::min(box.left, s.left), box.top, std::max(box.right, s.right), s.y + 1};
+    }
+    if (box.left != region.box.left || box.top != region.box.top || box.right != region.box.right ||
+        box.bottom != region.box.bottom)
+        std::abort();
+}
+
+static void WalkMappedOutline(FuzzedDataProvider* input, const std::vector<POINT>& mapped)
+{
+    std::vector<unsigned char> types(mapped.size());
+    for (unsigned char& type : types)
+        type = input->ConsumeIntegral<unsigned char>();
+    RECT clip;
+    clip.left = input->ConsumeIntegral<int16_t>();
+    clip.top = input->ConsumeIntegral<int16_t>();
+    clip.right = clip.left + input->ConsumeIntegralInRange(0, MaxClipSide);
+    clip.bottom = clip.top + input->ConsumeIntegralInRange(0, MaxClipSide);
+    SpanRegion region, half;
+    FillSpansFromOutline(&region, mapped.data(), types.data(), static_cast<int>(mapped.size()), clip);
+    CheckRuns(region, clip);
+    size_t cut = mapped.size() / 2;
+    FillSpansFromOutline(&half, mapped.data(), types.data(), static_cast<int>(cut), clip);
+    size_t before = region.spans.size();
+    SubtractSpans(&region, &region, &half);
+    CheckRuns(region, clip);
+    if (before == 0 && !region.spans.empty())
+        std::abort();
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -56,5 +105,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (insideCell && (mapped[i].x < left || mapped[i].x > right || mapped[i].y < upper || mapped[i].y > lower))
             std::abort();
     }
+    WalkMappedOutline(&input, mapped);
     return 0;
 }
