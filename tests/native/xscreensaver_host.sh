@@ -3,9 +3,11 @@
 # suite's display (as root it never starts a program), with settings whose
 # program list starts with lumivane. Blanking with "-select 1" must put our
 # frames on the screen, and "-deactivate" must leave no lumivane running
-# within a second. Usage: xscreensaver_host.sh LUMIVANE
+# within a second. Usage: xscreensaver_host.sh LUMIVANE [SCREENSHOT.png]
+# (the screen it judged is kept there, for the README's picture).
 set -u
 saver=$1
+screenshot=${2:-}
 : "${DISPLAY:?the test needs a display}"
 work=$(mktemp -d /tmp/lumivane-host-XXXXXX)
 daemon=""
@@ -63,6 +65,10 @@ others=$(echo "$shown" | grep -v -e '#FF8020' -e '#000000' | grep -c ':' || true
 [ "${lit:-0}" -gt 500 ] || { echo "$shown"; cat "$work/daemon.log"; fail "no frames of ours on the screen"; }
 [ "$others" -eq 0 ] || { echo "$shown"; fail "colours on the screen that are not ours"; }
 pgrep -f "$work/lumivane" >/dev/null || fail "lumivane is not running"
+if [ -n "$screenshot" ]; then
+    sleep 2
+    import -window root -resize 50% "$screenshot"
+fi
 
 xscreensaver-command -deactivate >/dev/null || fail "-deactivate was refused"
 for _ in $(seq 1 10); do
