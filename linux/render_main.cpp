@@ -16,7 +16,6 @@
 #include "linux/output_file.h"
 #include "linux/settings_options.h"
 #include "settings/defaults.h"
-#include "version.h"
 
 namespace {
 
@@ -110,14 +109,8 @@ int ReadRequest(int argc, char** argv, RenderRequest* request)
             return Refuse(error);
         if (setting == SettingTaken)
             continue;
-        if (name == "help") {
-            std::printf("%s%s%s", Usage, SettingOptionsHelp, RenderOptionsHelp);
+        if (AnswerHelpOrVersion(name, Program, Usage, RenderOptionsHelp))
             return 0;
-        }
-        if (name == "version") {
-            std::printf("%s %s\n", Program, LumivaneVersion);
-            return 0;
-        }
         int64_t number = 0;
         if (name == "size" || name == "seed" || name == "frames") {
             if (!TakeValue(&line, argument, &value, &error))

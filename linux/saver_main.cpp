@@ -14,7 +14,6 @@
 #include "linux/saver_loop.h"
 #include "linux/settings_options.h"
 #include "settings/profile.h"
-#include "version.h"
 
 namespace {
 
@@ -117,14 +116,8 @@ int ReadRequest(int argc, char** argv, SaverRequest* request)
                 return ExitBadInput;
             continue;
         }
-        if (name == "help") {
-            std::printf("%s%s%s", Usage, SettingOptionsHelp, SaverOptionsHelp);
+        if (AnswerHelpOrVersion(name, Program, Usage, SaverOptionsHelp))
             return 0;
-        }
-        if (name == "version") {
-            std::printf("%s %s\n", Program, LumivaneVersion);
-            return 0;
-        }
         if (name == "root") {
             request->root = true;
             continue;

@@ -3,9 +3,11 @@
 // does not parse leaves the setting as it was and says why.
 #include "linux/settings_options.h"
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include "settings/profile_encoding.h"
 #include "animation/beams.h"
+#include "version.h"
 
 namespace {
 
@@ -200,6 +202,17 @@ SettingOutcome ApplySettingOption(CommandLine* line, const Argument& option, Sav
         return SettingTaken;
     }
     return NotASetting;
+}
+
+bool AnswerHelpOrVersion(const std::string& name, const char* program, const char* usage, const char* ownOptions)
+{
+    if (name == "help")
+        std::printf("%s%s%s", usage, SettingOptionsHelp, ownOptions);
+    else if (name == "version")
+        std::printf("%s %s\n", program, LumivaneVersion);
+    else
+        return false;
+    return true;
 }
 
 const char SettingOptionsHelp[] =

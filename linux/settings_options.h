@@ -42,6 +42,10 @@ SettingOutcome ApplySettingOption(CommandLine* line, const Argument& option, Sav
 // The help lines for the settings options.
 extern const char SettingOptionsHelp[];
 
+// Answers --help (usage, the settings options, then the command's own
+// options) and --version on standard output; false for any other option.
+bool AnswerHelpOrVersion(const std::string& name, const char* program, const char* usage, const char* ownOptions);
+
 // Whole decimal numbers within low..high, nothing else around them.
 bool ParseNumber(const std::string& text, int64_t low, int64_t high, int64_t* value);
 // "#RRGGBB" (or without the "#"), hex digits in either case.

@@ -10,11 +10,11 @@
 #include <vector>
 #include "animation/frame.h"
 #include "settings/defaults.h"
+#include "support/memory_surface.h"
 
 namespace {
 
 const int LineCapacity = 512;
-const int PixelBits = 32;
 
 struct FrameCase {
     unsigned seed;
@@ -37,7 +37,7 @@ bool ReadCase(const char* line, FrameCase* c)
 }
 
 // The last frame's pixels as a plain bitmap: 1 where anything is lit.
-bool WriteBitmap(const char* path, const uint32_t* pixels, int width, int height)
+bool WriteBitmap(const char* path, const DWORD* pixels, int width, int height)
 {
     FILE* file = std::fopen(path, "wb");
     if (file == nullptr)
@@ -56,16 +56,8 @@ bool WriteBitmap(const char* path, const uint32_t* pixels, int width, int height
 
 bool DrawCase(const FrameCase& c, const char* path)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = c.width;
-    info.bmiHeader.biHeight = -c.height;    // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = PixelBits;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(NULL);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
+    MemorySurface surface(c.width, c.height);
+    HDC dc = surface.dc();
 
     static SaverState state;
     ApplyDefaultSettings(&state);
@@ -81,13 +73,9 @@ bool DrawCase(const FrameCase& c, const char* path)
         DrawFrame(&animation, &state, dc);
     EndFrames(&animation);
     GdiFlush();
-    bool written = bits != nullptr && WriteBitmap(path, static_cast<const uint32_t*>(bits), c.width, c.height);
-
+    bool written = surface.Valid() && WriteBitmap(path, surface.bits(), c.width, c.height);
     DeleteSurfaceFont(state.font);
     DeleteSurfaceBrush(state.brush);
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
     return written;
 }
 

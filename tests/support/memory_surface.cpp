@@ -16,6 +16,7 @@ MemorySurface::MemorySurface(int width, int height)
     bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, NULL, 0);
     if (dc_ != NULL && bitmap_ != NULL)
         previous_ = SelectObject(dc_, bitmap_);
+    bits_ = static_cast<const DWORD*>(bits);
 }
 
 MemorySurface::~MemorySurface()

@@ -12,12 +12,15 @@ public:
     MemorySurface& operator=(const MemorySurface&) = delete;
 
     HDC dc() const { return dc_; }
+    // The pixels, 0x00RRGGBB, top row first, width a row; done once GdiFlush returns.
+    const DWORD* bits() const { return bits_; }
     bool Valid() const { return dc_ != NULL && bitmap_ != NULL; }
 
 private:
     HDC dc_ = NULL;
     HBITMAP bitmap_ = NULL;
     HGDIOBJ previous_ = NULL;
+    const DWORD* bits_ = nullptr;
 };
 
 // Pixels covered by a region (its rectangles never overlap); 0 for none.
