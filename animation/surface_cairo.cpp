@@ -90,7 +90,7 @@ FcPattern* MatchFace(const FontDescription* description)
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(description->lfFaceName));
     int weight = description->lfWeight > 0 ? description->lfWeight : FontWeightNormal;
-    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenTypeDouble(weight));
+    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
     FcPatternAddInteger(pattern, FC_SLANT, description->lfItalic != 0 ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcConfigSubstitute(NULL, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
