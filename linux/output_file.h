@@ -1,21 +1,16 @@
-// A file written whole or not at all: the bytes go to a hidden temporary
-// file in the same folder, which takes the real name only once complete. If
-// the process is interrupted by a signal, the temporary file is removed.
+// lumivane-render's output, written whole or not at all (a FileReplacement),
+// whose new file an ending signal removes as well, so that an interrupted
+// render leaves nothing behind.
 #pragma once
 #include <string>
+#include "settings/file_replacement.h"
 
-struct OutputFile {
-    std::string path;
-    std::string temporaryPath;
-    int descriptor;                     // -1 when not open
-};
-
-// Creates the temporary file beside path. False, with an error, when the
-// folder cannot take it.
-bool OpenOutputFile(const std::string& path, OutputFile* file, std::string* error);
+// Creates the new file beside path. False, with an error, when the folder
+// cannot take it.
+bool OpenOutputFile(const std::string& path, FileReplacement* file, std::string* error);
 
 // Flushes the bytes to disk and gives the file its real name.
-bool CommitOutputFile(OutputFile* file, std::string* error);
+bool CommitOutputFile(FileReplacement* file, std::string* error);
 
-// Removes the temporary file; safe to call after a commit.
-void AbandonOutputFile(OutputFile* file);
+// Removes the new file; safe to call after a commit.
+void AbandonOutputFile(FileReplacement* file);

@@ -165,15 +165,7 @@ void ReportProgress(Progress* progress, int64_t frame, int64_t frames)
 
 cairo_status_t WriteToDescriptor(void* closure, const unsigned char* data, unsigned int length)
 {
-    const int descriptor = *static_cast<int*>(closure);
-    while (length > 0) {
-        ssize_t written = write(descriptor, data, length);
-        if (written <= 0)
-            return CAIRO_STATUS_WRITE_ERROR;
-        data += written;
-        length -= static_cast<unsigned int>(written);
-    }
-    return CAIRO_STATUS_SUCCESS;
+    return WriteWhole(*static_cast<int*>(closure), data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
 }
 
 // Draws the frames on surface and writes the output to descriptor.
@@ -224,7 +216,7 @@ int main(int argc, char** argv)
     if (exitCode >= 0)
         return exitCode;
 
-    OutputFile output;
+    FileReplacement output;
     std::string error;
     if (!OpenOutputFile(request.output, &output, &error))
         return Refuse(error);

@@ -1,6 +1,5 @@
 // POSIX reading and atomic replacement of profile files.
 #include "settings/profile_file.h"
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -8,28 +7,13 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include "settings/file_replacement.h"
 
 namespace {
 
 const mode_t AnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
-const mode_t NewFileMode = 0666;       // less the process's umask, as for any new file
 const mode_t PermissionBits = 07777;
 const size_t ChunkSize = 65536;
-const int TemporaryNameAttempts = 100;
-
-std::string FolderOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The file a write replaces: the target of a symbolic link, else the path.
 std::string ResolvedPath(const char* path)
@@ -43,45 +27,6 @@ bool HasWriteAccess(const std::string& path, int mode)
     struct stat status;
     return stat(path.c_str(), &status) == 0 && (status.st_mode & AnyWriteBit) != 0 &&
            access(path.c_str(), mode) == 0;
-}
-
-bool WriteAll(int fd, const std::string& bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
-
-// A new file of our own beside target; its name starts with a dot so that
-// nobody mistakes a left-over for the profile.
-int CreateTemporary(const std::string& target, std::string* temporary)
-{
-    static std::atomic<unsigned> serial;
-    std::string stem = FolderOf(target) + "/." + NameOf(target) + "." + std::to_string(getpid()) + ".";
-    for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
-        *temporary = stem + std::to_string(++serial);
-        int fd = open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, NewFileMode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
-// The rename is only durable once the folder's entry is on disk too.
-void SyncFolder(const std::string& folder)
-{
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
 }
 
 } // namespace
@@ -125,25 +70,20 @@ bool ReplaceProfileFile(const char* path, const std::string& bytes)
     bool exists = stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
         return false;
-    std::string temporary;
-    int fd = CreateTemporary(target, &temporary);
-    if (fd < 0)
+    FileReplacement replacement;
+    if (!BeginReplacement(target, &replacement))
         return false;
-    bool ok = WriteAll(fd, bytes);
+    bool ok = WriteWhole(replacement.descriptor, bytes.data(), bytes.size());
     if (ok && exists) {
-        ok = fchmod(fd, old.st_mode & PermissionBits) == 0;
+        ok = fchmod(replacement.descriptor, old.st_mode & PermissionBits) == 0;
         // Only the superuser may hand a file to its owner; anyone else
         // writes a file they own anyway.
         if (ok && geteuid() == 0)
-            ok = fchown(fd, old.st_uid, old.st_gid) == 0;
+            ok = fchown(replacement.descriptor, old.st_uid, old.st_gid) == 0;
     }
-    ok = ok && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
-    ok = ok && rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
-        unlink(temporary.c_str());
+        AbandonReplacement(&replacement);
         return false;
     }
-    SyncFolder(FolderOf(target));
-    return true;
+    return FinishReplacement(&replacement);
 }
