@@ -3,21 +3,28 @@
 #include "run_program.h"
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 pid_t StartProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                   const std::string& input, const std::string& errorFile)
+                   const std::string& input, const std::string& errorFile, size_t memoryLimit)
 {
     pid_t child = fork();
     if (child != 0)
         return child;
+    const rlimit memory = {memoryLimit, memoryLimit};
+    if (memoryLimit != 0 && setrlimit(RLIMIT_AS, &memory) != 0)
+        _exit(127);
     int in = open(input.empty() ? "/dev/null" : input.c_str(), O_RDONLY);
     int err = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (in < 0 || err < 0)
@@ -34,11 +41,18 @@ pid_t StartProgram(const std::vector<std::string>& arguments, const std::vector<
     _exit(127);
 }
 
-ProgramRun WaitProgram(pid_t child, const std::string& errorFile)
+ProgramRun WaitProgram(pid_t child, const std::string& errorFile, int patience)
 {
     ProgramRun run = {-1, 0, ""};
     int status = 0;
-    if (child > 0 && waitpid(child, &status, 0) == child) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(patience);
+    pid_t ended = -1;
+    while (child > 0 && (ended = waitpid(child, &status, patience > 0 ? WNOHANG : 0)) == 0) {
+        if (std::chrono::steady_clock::now() > deadline)
+            kill(child, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (ended == child) {
         if (WIFEXITED(status))
             run.exitCode = WEXITSTATUS(status);
         if (WIFSIGNALED(status))

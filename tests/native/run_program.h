@@ -12,11 +12,14 @@ struct ProgramRun {
 };
 
 // Starts arguments[0] (a path, or a name on PATH) with the environment given
-// added to ours, stdin from input (or /dev/null), stderr to a file; returns at once.
+// added to ours, stdin from input (or /dev/null), stderr to a file, and at
+// most memoryLimit bytes of address space when that is not 0; returns at once.
 pid_t StartProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                   const std::string& input, const std::string& errorFile);
-// Waits for a started program and reads what it wrote to errorFile.
-ProgramRun WaitProgram(pid_t child, const std::string& errorFile);
+                   const std::string& input, const std::string& errorFile, size_t memoryLimit = 0);
+// Waits for a started program and reads what it wrote to errorFile. One that
+// has not ended after patience milliseconds (when that is not 0) is killed,
+// and reported as ended by SIGKILL.
+ProgramRun WaitProgram(pid_t child, const std::string& errorFile, int patience = 0);
 // Starts and waits.
 ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::string& input = "",
                       const std::vector<std::string>& environment = {});
