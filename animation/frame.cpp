@@ -72,28 +72,37 @@ void EraseUncovered(Animation* animation, Surface surface, Region current)
     animation->previous = NULL;
 }
 
-// The colour cycle moves on every frame, drawn or not.
 void FillFrame(Animation* animation, const SaverState* state, Surface surface, Region current)
 {
-    if (state->cycle != 0) {
-        AdvanceColorCycle(&animation->colors);
-        if (current != NULL) {
-            SurfaceBrush brush = CreateColorBrush(ColorCycleColor(&animation->colors));
-            FillSurfaceRegion(surface, current, brush);
-            DeleteSurfaceBrush(brush);
-        }
+    if (current != NULL && state->cycle != 0) {
+        SurfaceBrush brush = CreateColorBrush(ColorCycleColor(&animation->colors));
+        FillSurfaceRegion(surface, current, brush);
+        DeleteSurfaceBrush(brush);
     } else if (current != NULL) {
         FillSurfaceRegion(surface, current, state->brush);
     }
     animation->previous = current;
 }
 
-void DrawFrame(Animation* animation, const SaverState* state, Surface surface)
+// The colour cycle moves on every step, drawn or not.
+void StepFrame(Animation* animation, const SaverState* state)
 {
     StepBeams(animation, state);
+    if (state->cycle != 0)
+        AdvanceColorCycle(&animation->colors);
+}
+
+void ShowFrame(Animation* animation, const SaverState* state, Surface surface)
+{
     Region current = WarpFrame(animation, state, surface);
     EraseUncovered(animation, surface, current);
     FillFrame(animation, state, surface, current);
+}
+
+void DrawFrame(Animation* animation, const SaverState* state, Surface surface)
+{
+    StepFrame(animation, state);
+    ShowFrame(animation, state, surface);
 }
 
 void EndFrames(Animation* animation)

@@ -28,10 +28,17 @@ struct Animation {
 void StartFrames(Animation* animation, const SaverState* state, Surface surface, const RECT& bounds,
                  uint32_t seed);
 
-// One frame, in four stages: step the beams and truncate them to pixels;
-// warp the text between them; erase what the previous shape leaves
-// uncovered; fill the new shape. No sleep.
+// One frame, in four stages: step the beams and truncate them to pixels
+// (and move the colour on); warp the text between them; erase what the
+// previous shape leaves uncovered; fill the new shape. No sleep.
 void DrawFrame(Animation* animation, const SaverState* state, Surface surface);
+// The same in two halves, for a host that steps more often than it shows:
+// the motion's step, drawing nothing, and the drawing of where it stands.
+// Steps that are never shown leave the screen as the every-step frames
+// would: each shown frame erases what the last shown one left uncovered.
+void StepFrame(Animation* animation, const SaverState* state);
+void ShowFrame(Animation* animation, const SaverState* state, Surface surface);
+// The stages.
 void StepBeams(Animation* animation, const SaverState* state);
 Region WarpFrame(Animation* animation, const SaverState* state, Surface surface);
 void EraseUncovered(Animation* animation, Surface surface, Region current);

@@ -49,7 +49,7 @@ void TimedFrame(Animation* animation, SaverState* state, Surface surface, std::v
 {
     Clock::time_point t[StageTotal + 1];
     t[0] = Clock::now();
-    StepBeams(animation, state);
+    StepFrame(animation, state);
     t[1] = Clock::now();
     Region current = WarpFrame(animation, state, surface);
     t[2] = Clock::now();
