@@ -23,6 +23,13 @@ struct Edge {
     double slope;                       // dx per unit of y
 };
 
+// An edge where it crosses the current row: the first pixel at or right of
+// the crossing.
+struct Crossing {
+    int32_t x;
+    const Edge* edge;
+};
+
 const int CurvePoints = 3;
 // A curve is cut into pieces short enough that none strays more than this
 // from the true curve, in pixels; the count of pieces is held to a range.
@@ -123,6 +130,16 @@ int32_t PixelAtOrAfter(double x, int32_t low, int32_t high)
     return TruncateToPixel(std::ceil(x));
 }
 
+int32_t CrossingPixel(const Edge& edge, double row, const RECT& clip)
+{
+    return PixelAtOrAfter(edge.x + (row - edge.top) * edge.slope, clip.left, clip.right);
+}
+
+bool ByPixel(const Crossing& a, const Crossing& b)
+{
+    return a.x < b.x;
+}
+
 void AddSpan(std::vector<Span>* spans, int32_t y, int32_t left, int32_t right)
 {
     if (left >= right)
@@ -204,26 +221,43 @@ void FillSpansFromOutline(SpanRegion* region, const POINT* points, const unsigne
         if (firstRow[e] < clip.bottom)
             byRow[filled[firstRow[e] - clip.top]++] = &edges[e];
 
-    // The edges that cross the current row. Only the pixel each crossing
-    // starts or ends a run at matters, so the crossings are sorted as those
-    // whole numbers.
-    std::vector<const Edge*> active;
-    std::vector<int32_t> crossings;
+    // The edges that cross the current row, kept in the order of their
+    // crossings. Only the pixel each crossing starts or ends a run at
+    // matters, so they are ordered by those whole numbers. From one row to
+    // the next edges move little and seldom pass each other, so the order
+    // of the row before is nearly right and an insertion sort mends it in
+    // about one pass; the edges that start on the row are sorted on their
+    // own and merged in. A full sort of every row cost more than all the
+    // rest of the conversion.
+    std::vector<Crossing> active, starting, merged;
     for (size_t r = 0; r < rows; ++r) {
         const double row = clip.top + static_cast<double>(r);
         size_t kept = 0;
-        for (const Edge* edge : active)
-            if (edge->bottom > row)
-                active[kept++] = edge;
+        for (const Crossing& crossing : active)
+            if (crossing.edge->bottom > row)
+                active[kept++] = crossing;
         active.resize(kept);
-        active.insert(active.end(), byRow.begin() + bucketStart[r], byRow.begin() + bucketStart[r + 1]);
-        crossings.clear();
-        for (const Edge* edge : active)
-            crossings.push_back(PixelAtOrAfter(edge->x + (row - edge->top) * edge->slope, clip.left, clip.right));
-        std::sort(crossings.begin(), crossings.end());
+        for (Crossing& crossing : active)
+            crossing.x = CrossingPixel(*crossing.edge, row, clip);
+        for (size_t i = 1; i < active.size(); ++i) {
+            const Crossing moved = active[i];
+            size_t j = i;
+            for (; j > 0 && active[j - 1].x > moved.x; --j)
+                active[j] = active[j - 1];
+            active[j] = moved;
+        }
+        starting.clear();
+        for (uint32_t i = bucketStart[r]; i < bucketStart[r + 1]; ++i)
+            starting.push_back({CrossingPixel(*byRow[i], row, clip), byRow[i]});
+        if (!starting.empty()) {
+            std::sort(starting.begin(), starting.end(), ByPixel);
+            merged.resize(active.size() + starting.size());
+            std::merge(active.begin(), active.end(), starting.begin(), starting.end(), merged.begin(), ByPixel);
+            active.swap(merged);
+        }
         const int32_t y = clip.top + static_cast<int32_t>(r);
-        for (size_t k = 0; k + 1 < crossings.size(); k += 2)
-            AddSpan(&region->spans, y, crossings[k], crossings[k + 1]);
+        for (size_t k = 0; k + 1 < active.size(); k += 2)
+            AddSpan(&region->spans, y, active[k].x, active[k + 1].x);
     }
     ComputeBox(region);
 }
