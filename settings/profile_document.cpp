@@ -3,6 +3,7 @@
 // 1252, one byte to one character, so counts are the same on both sides.
 #include "settings/profile_document.h"
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -327,6 +328,14 @@ ProfileString GetProfileString(const ProfileDocument* document, const char* sect
     result.written = TextToAnsi(text);
     result.written.push_back('\0');
     return result;
+}
+
+unsigned long CopyProfileString(const ProfileDocument* document, const char* section, const char* key,
+                                const char* defaultValue, char* buffer, unsigned long size)
+{
+    ProfileString result = GetProfileString(document, section, key, defaultValue, size);
+    std::memcpy(buffer, result.written.data(), result.written.size());
+    return result.count;
 }
 
 unsigned GetProfileNumber(const ProfileDocument* document, const char* section, const char* key, int defaultValue)

@@ -42,6 +42,10 @@ struct ProfileString {
 };
 ProfileString GetProfileString(const ProfileDocument* document, const char* section, const char* key,
                                const char* defaultValue, unsigned long size);
+// The same, written to buffer (size bytes, at least 1) as the function
+// writes it; returns the count.
+unsigned long CopyProfileString(const ProfileDocument* document, const char* section, const char* key,
+                                const char* defaultValue, char* buffer, unsigned long size);
 
 // What GetPrivateProfileIntA returns.
 unsigned GetProfileNumber(const ProfileDocument* document, const char* section, const char* key,
