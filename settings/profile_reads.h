@@ -26,7 +26,8 @@ const unsigned long SettingsFileLimit = 65536;
 
 // What the last load found it could not use, on one line without a line end,
 // naming the file: a file that is no regular file, too large or unreadable
-// (the load gave the defaults). Empty when there was nothing to say, also
+// (the load gave the defaults), or the values it could not take as written
+// (settings/settings_checks.h). Empty when there was nothing to say, also
 // without a file.
 const std::string& SettingsFileProblem();
 #endif

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <sys/stat.h>
 #include "settings/profile_file.h"
+#include "settings/settings_checks.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ void BeginProfileReads(const ProfileNames* names)
 {
     ProfileFileReport report;
     g_loaded = LoadProfileDocument(names->path, SettingsFileLimit, &g_document, &report);
-    g_problem = g_loaded != nullptr ? std::string() : FileProblem(names->path, report);
+    g_problem = g_loaded != nullptr ? CheckSettings(*g_loaded, *names) : FileProblem(names->path, report);
 }
 
 unsigned ReadProfileInt(const ProfileNames* names, SettingKey key, int defaultValue)

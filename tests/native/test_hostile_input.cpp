@@ -103,6 +103,12 @@ const HostileCase Cases[] = {
      {"config"}},
     {"a settings file of 200 MB", SettingsFileOfSize(LargeFile, true), &g_saver, {"--version"}, 0, 0,
      "lumivane/control.ini is larger than 64 KiB, which no settings file needs: the defaults are used", {"config"}},
+    {"a settings file with values the saver cannot use",
+     SettingsFile("[Screen Saver.Lumivane]\r\nMethod = straightbeam\r\nColor = #00FF00\r\nColorG=300\r\n"),
+     &g_saver, {"--version"}, 0, 0,
+     "lumivane/control.ini: Method = straightbeam (not a number: the program uses 0); Color = #00FF00 (no such "
+     "key: perhaps ColorR/ColorG/ColorB); ColorG = 300 (outside 0..255: the program uses 44)",
+     {"config"}},
     {"a settings file that is a dangling link",
      SettingsEntry([](const std::string& path) { symlink("nowhere", path.c_str()); }), &g_saver, {"--version"}, 0,
      0, "", {"config"}},
