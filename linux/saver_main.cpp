@@ -14,6 +14,7 @@
 #include "linux/saver_loop.h"
 #include "linux/settings_options.h"
 #include "settings/profile.h"
+#include "settings/profile_reads.h"
 
 namespace {
 
@@ -168,6 +169,9 @@ int main(int argc, char** argv)
     UseDoublePrecision();
     static SaverRequest request;
     TransferSettings(SettingsLoad, &request.settings);
+    // What the file held that could not be used, once; the saver goes on.
+    if (!SettingsFileProblem().empty())
+        std::fprintf(stderr, "%s: %s\n", Program, SettingsFileProblem().c_str());
     request.seeds = {false, 0};
     request.underHost = NamesHostWindow(argc, argv);
     int exitCode = ReadRequest(argc, argv, &request);

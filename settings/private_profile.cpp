@@ -2,22 +2,17 @@
 // each call reads the file afresh, as the settings code expects, and a write
 // that changes it replaces the file whole.
 #include "settings/private_profile.h"
-#include <cstring>
 #include <string>
 #include "settings/profile_document.h"
 #include "settings/profile_file.h"
 
 namespace {
 
-// The file's document, or null when the file exists but cannot be read; a
-// missing file reads as an empty one.
+// The file's document, however large, or null when the file exists but
+// cannot be read; a missing file reads as an empty one.
 const ProfileDocument* LoadProfile(const char* path, ProfileDocument* document)
 {
-    std::string bytes;
-    if (path == nullptr || ReadProfileFile(path, &bytes) == ProfileFileUnreadable)
-        return nullptr;
-    *document = ParseProfile(bytes);
-    return document;
+    return LoadProfileDocument(path, ProfileFileUnlimited, document, nullptr);
 }
 
 } // namespace
@@ -28,9 +23,8 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
     if (buffer == nullptr || size == 0)
         return 0;
     ProfileDocument document;
-    ProfileString result = GetProfileString(LoadProfile(path, &document), section, key, defaultValue, size);
-    std::memcpy(buffer, result.written.data(), result.written.size());
-    return static_cast<DWORD>(result.count);
+    return static_cast<DWORD>(CopyProfileString(LoadProfile(path, &document), section, key, defaultValue, buffer,
+                                                size));
 }
 
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR path)

@@ -10,6 +10,8 @@
 // temporary file in the same folder and a rename, so a failure never leaves it
 // half written; it keeps the file's mode; on a read-only file or folder (no
 // write bit set, whoever runs the program) it fails and leaves the file alone.
+// A folder, FIFO or device counts as a file that cannot be read, and is
+// opened without blocking.
 // A path is used as given: a bare name is a file in the current folder.
 #pragma once
 

@@ -1,12 +1,15 @@
 // Reads and writes the settings record in the private profile file, through
 // the system's profile functions (settings/private_profile.h names them where
-// the system has none). Where the file lives and what its names are is the
-// one thing each system decides for itself (settings/profile_location).
+// the system has none); a load reads through settings/profile_reads.h, which
+// elsewhere reads the file once for all its keys. Where the file lives and
+// what its names are is the one thing each system decides for itself
+// (settings/profile_location).
 #include "settings/profile.h"
 #include <cstring>
 #include "settings/defaults.h"
 #include "settings/private_profile.h"
 #include "settings/profile_location.h"
+#include "settings/profile_reads.h"
 
 const int NumberCapacity = 12;          // "-2147483648" and the NUL
 const int DecimalBase = 10;
@@ -67,7 +70,7 @@ static uint8_t Channel(Color color, int channel)
 
 static int ReadProfileNumber(const ProfileNames* names, SettingKey key, int defaultValue)
 {
-    return static_cast<int>(GetPrivateProfileIntA(names->section, names->keys[key], defaultValue, names->path));
+    return static_cast<int>(ReadProfileInt(names, key, defaultValue));
 }
 
 // Reads a text into a field of capacity characters, cut to capacity - 1.
@@ -75,8 +78,7 @@ static void ReadProfileText(const ProfileNames* names, SettingKey key, const cha
                             char* field, int capacity)
 {
     char value[ValueCapacity];
-    GetPrivateProfileStringA(names->section, names->keys[key], defaultValue, value,
-                             capacity + QuotePairLength, names->path);
+    ReadProfileString(names, key, defaultValue, value, capacity + QuotePairLength);
     CopyCut(field, value, capacity);
 }
 
@@ -85,6 +87,7 @@ static void ReadProfileText(const ProfileNames* names, SettingKey key, const cha
 static void LoadSettings(const ProfileNames* names, SaverState* state)
 {
     ApplyDefaultSettings(state);
+    BeginProfileReads(names);
     ReadProfileText(names, KeyText, state->text, state->text, TextCapacity);
     int red = ReadProfileNumber(names, KeyColorR, Channel(state->color, RedChannel));
     int green = ReadProfileNumber(names, KeyColorG, Channel(state->color, GreenChannel));
@@ -101,6 +104,7 @@ static void LoadSettings(const ProfileNames* names, SaverState* state)
     font->lfCharSet = static_cast<uint8_t>(ReadProfileNumber(names, KeyCharset, font->lfCharSet));
     font->lfItalic = static_cast<uint8_t>(ReadProfileNumber(names, KeyItalic, font->lfItalic));
     ReadProfileText(names, KeyFaceName, font->lfFaceName, font->lfFaceName, LF_FACESIZE);
+    EndProfileReads();
 }
 
 static bool IsProfileBlank(char c)

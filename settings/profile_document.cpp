@@ -3,6 +3,7 @@
 // 1252, one byte to one character, so counts are the same on both sides.
 #include "settings/profile_document.h"
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -46,16 +47,6 @@ bool IsBlank(char16_t c) { return (c >= Tab && c <= CarriageReturn) || c == DosE
 bool IsLineEnd(char16_t c) { return c == CarriageReturn || c == LineFeed; }
 
 char16_t FoldAsciiCase(char16_t c) { return (c >= UpperA && c <= UpperZ) ? c - UpperA + LowerA : c; }
-
-bool SameName(const std::u16string& a, const std::u16string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i]))
-            return false;
-    return true;
-}
 
 // A name or value as the system keeps it: a string ends at its first NUL.
 std::u16string UpToNul(const char16_t* begin, const char16_t* end)
@@ -103,10 +94,10 @@ const ProfileKey* FindKey(const ProfileDocument& document, const std::u16string&
     std::u16string sectionName = Trim(section);
     std::u16string keyName = Trim(key);
     for (const ProfileSection& s : document.sections) {
-        if (!SameName(s.name, sectionName))
+        if (!SameProfileName(s.name, sectionName))
             continue;
         for (const ProfileKey& k : s.keys)
-            if (SameName(k.name, keyName))
+            if (SameProfileName(k.name, keyName))
                 return &k;
         return nullptr;
     }
@@ -122,7 +113,7 @@ std::u16string ListKeys(const ProfileDocument& document, const std::u16string& s
     if (size < ListTerminators)
         return std::u16string();
     for (const ProfileSection& s : document.sections) {
-        if (!SameName(s.name, section))
+        if (!SameProfileName(s.name, section))
             continue;
         std::u16string list;
         unsigned long room = size;
@@ -204,8 +195,9 @@ int DigitValue(char16_t c)
 }
 
 // The system's number reader: control characters and blanks, one sign, a
-// base prefix, then digits of the base; the value wraps at 32 bits.
-unsigned ParseNumber(const std::u16string& text)
+// base prefix, then digits of the base; the value wraps at 32 bits. whole
+// tells whether it took at least one digit and then every character.
+unsigned ParseNumber(const std::u16string& text, bool* whole)
 {
     size_t at = 0;
     size_t end = std::find(text.begin(), text.end(), Nul) - text.begin();
@@ -223,16 +215,28 @@ unsigned ParseNumber(const std::u16string& text)
                 break;
             }
     unsigned value = 0;
+    size_t digits = at;
     for (; at < end; ++at) {
         int digit = DigitValue(text[at]);
         if (digit < 0 || static_cast<unsigned>(digit) >= base)
             break;
         value = value * base + static_cast<unsigned>(digit);
     }
+    *whole = at > digits && at == text.size();
     return negative ? 0u - value : value;
 }
 
 } // namespace
+
+bool SameProfileName(const std::u16string& a, const std::u16string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i]))
+            return false;
+    return true;
+}
 
 ProfileDocument ParseProfile(const std::string& bytes)
 {
@@ -329,12 +333,25 @@ ProfileString GetProfileString(const ProfileDocument* document, const char* sect
     return result;
 }
 
-unsigned GetProfileNumber(const ProfileDocument* document, const char* section, const char* key, int defaultValue)
+unsigned long CopyProfileString(const ProfileDocument* document, const char* section, const char* key,
+                                const char* defaultValue, char* buffer, unsigned long size)
+{
+    ProfileString result = GetProfileString(document, section, key, defaultValue, size);
+    std::memcpy(buffer, result.written.data(), result.written.size());
+    return result.count;
+}
+
+unsigned GetProfileNumber(const ProfileDocument* document, const char* section, const char* key, int defaultValue,
+                          bool* whole)
 {
     std::u16string text = ReadText(document, section, key, "", NumberCapacity);
-    if (text.empty() || text[0] == Nul)
-        return static_cast<unsigned>(defaultValue);
-    return ParseNumber(text);
+    bool taken = true;
+    unsigned number = static_cast<unsigned>(defaultValue);
+    if (!text.empty() && text[0] != Nul)
+        number = ParseNumber(text, &taken);
+    if (whole != nullptr)
+        *whole = taken;
+    return number;
 }
 
 bool SetProfileString(ProfileDocument* document, const char* section, const char* key, const char* value)
@@ -344,7 +361,7 @@ bool SetProfileString(ProfileDocument* document, const char* section, const char
     if (key == nullptr) {
         // The first section of exactly that name goes, with its keys.
         for (size_t i = 0; i < sections.size(); ++i)
-            if (SameName(sections[i].name, sectionName)) {
+            if (SameProfileName(sections[i].name, sectionName)) {
                 sections.erase(sections.begin() + i);
                 return true;
             }
@@ -354,10 +371,10 @@ bool SetProfileString(ProfileDocument* document, const char* section, const char
     if (value == nullptr) {
         // The first key of exactly that name, in any section of the name.
         for (ProfileSection& s : sections) {
-            if (!SameName(s.name, sectionName))
+            if (!SameProfileName(s.name, sectionName))
                 continue;
             for (size_t i = 0; i < s.keys.size(); ++i)
-                if (SameName(s.keys[i].name, keyName)) {
+                if (SameProfileName(s.keys[i].name, keyName)) {
                     s.keys.erase(s.keys.begin() + i);
                     return true;
                 }
@@ -371,10 +388,10 @@ bool SetProfileString(ProfileDocument* document, const char* section, const char
     std::u16string wantedSection = Trim(sectionName);
     std::u16string wantedKey = Trim(keyName);
     for (ProfileSection& s : sections) {
-        if (!SameName(s.name, wantedSection))
+        if (!SameProfileName(s.name, wantedSection))
             continue;
         for (ProfileKey& k : s.keys)
-            if (SameName(k.name, wantedKey)) {
+            if (SameProfileName(k.name, wantedKey)) {
                 target = &k;
                 break;
             }

@@ -42,10 +42,20 @@ struct ProfileString {
 };
 ProfileString GetProfileString(const ProfileDocument* document, const char* section, const char* key,
                                const char* defaultValue, unsigned long size);
+// The same, written to buffer (size bytes, at least 1) as the function
+// writes it; returns the count.
+unsigned long CopyProfileString(const ProfileDocument* document, const char* section, const char* key,
+                                const char* defaultValue, char* buffer, unsigned long size);
 
-// What GetPrivateProfileIntA returns.
+// What GetPrivateProfileIntA returns. whole, when not null, tells whether
+// the characters the reader looks at (29 at most, outer quotes gone) were a
+// number through and through: blanks, a sign, a base prefix and at least one
+// digit of its base, nothing else. A missing or empty value counts as whole.
 unsigned GetProfileNumber(const ProfileDocument* document, const char* section, const char* key,
-                          int defaultValue);
+                          int defaultValue, bool* whole = nullptr);
+
+// Whether two names are the same to a lookup: equal but for ASCII case.
+bool SameProfileName(const std::u16string& a, const std::u16string& b);
 
 // Applies WritePrivateProfileStringA to document (section is not null).
 // Returns whether the file's content changed, and so must be written.

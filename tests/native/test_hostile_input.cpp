@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include "run_program.h"
@@ -55,10 +56,62 @@ void Nothing(const std::string&)
 {
 }
 
+// A settings folder whose control.ini make lays out, given its path.
+std::function<void(const std::string&)> SettingsEntry(std::function<void(const std::string&)> make)
+{
+    return [make](const std::string& folder) {
+        MakeSettingsFolder(folder);
+        make(SettingsFolder(folder) + "/control.ini");
+    };
+}
+
+// A control.ini of size bytes, holding a setting at its start; the rest is
+// blank lines, or a hole when sparse.
+std::function<void(const std::string&)> SettingsFileOfSize(off_t size, bool sparse)
+{
+    return SettingsEntry([size, sparse](const std::string& path) {
+        const std::string start = "[Screen Saver.Lumivane]\r\nMethod=2\r\n";
+        std::ofstream(path, std::ios::binary)
+            << start << (sparse ? std::string() : std::string(size - start.size(), '\n'));
+        if (sparse && truncate(path.c_str(), size) != 0)
+            std::perror(path.c_str());
+    });
+}
+
+const off_t SettingsFileLimit = 65536;
+const off_t LargeFile = 200 << 20;
+
 const HostileCase Cases[] = {
     {"no settings file", Nothing, &g_saver, {"--version"}, 0, 0, "", {}},
     {"a settings file with a value it takes", SettingsFile("[Screen Saver.Lumivane]\r\nMethod=2\r\n"), &g_saver,
      {"--version"}, 0, 0, "", {"config"}},
+
+    // The settings file: a regular file within the size limit is read, never blocking; the rest is said once.
+    {"a FIFO for the settings file", SettingsEntry([](const std::string& path) { mkfifo(path.c_str(), 0600); }),
+     &g_saver, {"--version"}, 0, 0, "lumivane/control.ini is no regular file (a FIFO): the defaults are used",
+     {"config"}},
+    {"a settings file linked to /dev/zero",
+     SettingsEntry([](const std::string& path) { symlink("/dev/zero", path.c_str()); }), &g_saver, {"--version"}, 0,
+     0, "lumivane/control.ini is no regular file (a device): the defaults are used", {"config"}},
+    {"a folder for the settings file", SettingsEntry([](const std::string& path) { mkdir(path.c_str(), 0700); }),
+     &g_saver, {"--version"}, 0, 0, "lumivane/control.ini is no regular file (a folder): the defaults are used",
+     {"config"}},
+    {"a settings file as large as a settings file may be", SettingsFileOfSize(SettingsFileLimit, false), &g_saver,
+     {"--version"}, 0, 0, "", {"config"}},
+    {"a settings file one byte too large", SettingsFileOfSize(SettingsFileLimit + 1, false), &g_saver, {"--version"},
+     0, 0, "lumivane/control.ini is larger than 64 KiB, which no settings file needs: the defaults are used",
+     {"config"}},
+    {"a settings file of 200 MB", SettingsFileOfSize(LargeFile, true), &g_saver, {"--version"}, 0, 0,
+     "lumivane/control.ini is larger than 64 KiB, which no settings file needs: the defaults are used", {"config"}},
+    {"a settings file with values the saver cannot use",
+     SettingsFile("[Screen Saver.Lumivane]\r\nMethod = straightbeam\r\nColor = #00FF00\r\nColorG=300\r\n"),
+     &g_saver, {"--version"}, 0, 0,
+     "lumivane/control.ini: Method = straightbeam (not a number: the program uses 0); Color = #00FF00 (no such "
+     "key: perhaps ColorR/ColorG/ColorB); ColorG = 300 (outside 0..255: the program uses 44)",
+     {"config"}},
+    {"a settings file that is a dangling link",
+     SettingsEntry([](const std::string& path) { symlink("nowhere", path.c_str()); }), &g_saver, {"--version"}, 0,
+     0, "", {"config"}},
 };
 
 std::string Expand(const std::string& argument, const std::string& folder)

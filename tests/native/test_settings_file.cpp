@@ -1,8 +1,11 @@
 // The settings on Linux: where the file lives ($XDG_CONFIG_HOME or
 // ~/.config, then lumivane/control.ini), that a save makes its folders and
 // writes the keys in the Windows program's order, that what is saved loads
-// back unchanged, and that a missing file gives the defaults.
+// back unchanged, that a missing file gives the defaults, and that a load
+// opens the file once for all its keys.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -85,4 +88,26 @@ TEST(SettingsFile, LivesInTheUsersConfigurationFolderAndRoundTrips)
         TransferSettings(SettingsLoad, &loaded);
         EXPECT_EQ(0, std::memcmp(&saved, &loaded, sizeof loaded)) << c.file;
     }
+}
+
+TEST(SettingsFile, ALoadOpensTheFileOnce)
+{
+    ScratchFolder scratch;
+    setenv("XDG_CONFIG_HOME", scratch.path().c_str(), 1);
+    SaverState state = Saved();
+    TransferSettings(SettingsSave, &state);
+    const std::string file = scratch.path() + "/lumivane/control.ini";
+    int watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_LE(0, watcher);
+    // With the closes watched too, no two events in a row are the same, and
+    // inotify merges none.
+    ASSERT_LE(0, inotify_add_watch(watcher, file.c_str(), IN_OPEN | IN_CLOSE));
+    TransferSettings(SettingsLoad, &state);
+    int opens = 0;
+    inotify_event events[64];
+    for (ssize_t got; (got = read(watcher, events, sizeof events)) > 0;)
+        for (size_t i = 0; i < static_cast<size_t>(got) / sizeof(inotify_event); ++i)
+            opens += (events[i].mask & IN_OPEN) != 0;
+    close(watcher);
+    EXPECT_EQ(1, opens);
 }
