@@ -54,6 +54,7 @@ const unsigned char OutlineCloseFlag = 1;
 
 // The shared black brush: never deleted.
 SurfaceBrush GetBlackBrush();
+// Null when the system has no usable face for the description.
 SurfaceFont CreateSurfaceFont(const FontDescription* description);
 SurfaceBrush CreateColorBrush(Color color);
 // Selects a font for text and returns the one it replaces, to select back.

@@ -252,6 +252,11 @@ SurfaceFont CreateSurfaceFont(const FontDescription* description)
         return NULL;
     cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(match);
     FcPatternDestroy(match);
+    // Without a font file fontconfig still answers; cairo then has no face.
+    if (cairo_font_face_status(face) != CAIRO_STATUS_SUCCESS) {
+        cairo_font_face_destroy(face);
+        return NULL;
+    }
     cairo_font_options_t* options = OutlineOptions();
     FaceMetrics metrics = ReadFaceMetrics(face, options);
 
@@ -271,6 +276,7 @@ SurfaceFont CreateSurfaceFont(const FontDescription* description)
     cairo_scaled_font_t* scaled = cairo_scaled_font_create(face, &size, &identity, options);
     cairo_font_options_destroy(options);
     cairo_font_face_destroy(face);
+    // A face FreeType cannot open, or cannot size (beyond 65535 pixels to the em).
     if (cairo_scaled_font_status(scaled) != CAIRO_STATUS_SUCCESS) {
         cairo_scaled_font_destroy(scaled);
         return NULL;

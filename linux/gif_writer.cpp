@@ -1,16 +1,22 @@
-// The GIF writer, over giflib. The descriptor is duplicated for giflib,
-// which closes what it is given, so the caller can still flush and close
-// its own.
+// The GIF writer, over giflib. giflib hands its bytes to WriteBytes, which
+// gathers them into large writes and keeps the system's reason when one
+// fails, so that a full disk is named as such.
 #include "linux/gif_writer.h"
 #include <gif_lib.h>
-#include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
 #include <unordered_map>
 #include <vector>
+#include "settings/file_replacement.h"
 
 struct GifWriter {
     GifFileType* file;
-    int width;
-    int height;
+    int descriptor;
+    int writeError;                     // errno of the write that failed, or 0
+    size_t buffered;
+    GifByteType buffer[65536];          // bytes gathered for one write
 };
 
 namespace {
@@ -24,10 +30,46 @@ const GifColorType BlackEntry = {0, 0, 0};
 const char LoopApplication[] = "NETSCAPE2.0";
 const GifByteType LoopForever[] = {1, 0, 0};
 
-std::string Reason(int code)
+bool Flush(GifWriter* writer)
 {
+    if (writer->writeError == 0 && !WriteWhole(writer->descriptor, writer->buffer, writer->buffered))
+        writer->writeError = errno;
+    writer->buffered = 0;
+    return writer->writeError == 0;
+}
+
+// giflib's output: takes all length bytes, or none once a write has failed.
+int WriteBytes(GifFileType* file, const GifByteType* bytes, int length)
+{
+    GifWriter* writer = static_cast<GifWriter*>(file->UserData);
+    for (int done = 0; done < length;) {
+        if (writer->buffered == sizeof writer->buffer && !Flush(writer))
+            return 0;
+        const size_t part = std::min(static_cast<size_t>(length - done), sizeof writer->buffer - writer->buffered);
+        std::memcpy(writer->buffer + writer->buffered, bytes + done, part);
+        writer->buffered += part;
+        done += static_cast<int>(part);
+    }
+    return length;
+}
+
+// Why giflib failed: the system's reason when a write did, else giflib's.
+std::string Reason(const GifWriter* writer, int code)
+{
+    if (writer->writeError != 0)
+        return std::strerror(writer->writeError);
     const char* text = GifErrorString(code);
     return std::string("GIF: ") + (text != nullptr ? text : "unknown error");
+}
+
+// giflib's colour map, whose allocation failing is the program's running out
+// of memory, as any other is.
+ColorMapObject* NewColorMap(int count, const GifColorType* colors)
+{
+    ColorMapObject* map = GifMakeMapObject(count, colors);
+    if (map == nullptr)
+        throw std::bad_alloc();
+    return map;
 }
 
 // The smallest power of two palette size giflib accepts for count colours.
@@ -44,29 +86,31 @@ int PaletteSize(int count)
 GifWriter* StartGif(int descriptor, int width, int height, std::string* error)
 {
     int code = 0;
-    int own = dup(descriptor);
-    GifFileType* file = own >= 0 ? EGifOpenFileHandle(own, &code) : nullptr;
+    GifWriter* writer = new GifWriter;
+    writer->descriptor = descriptor;
+    writer->writeError = 0;
+    writer->buffered = 0;
+    GifFileType* file = writer->file = EGifOpen(writer, WriteBytes, &code);
     if (file == nullptr) {
-        if (own >= 0)
-            close(own);
-        *error = Reason(code);
+        *error = Reason(writer, code);
+        delete writer;
         return nullptr;
     }
     EGifSetGifVersion(file, true);
-    ColorMapObject* screenColors = GifMakeMapObject(PaletteSize(1), &BlackEntry);
-    bool ok = screenColors != nullptr &&
-              EGifPutScreenDesc(file, width, height, ColorResolution, BackgroundIndex, screenColors) == GIF_OK &&
+    ColorMapObject* screenColors = NewColorMap(PaletteSize(1), &BlackEntry);
+    bool ok = EGifPutScreenDesc(file, width, height, ColorResolution, BackgroundIndex, screenColors) == GIF_OK &&
               EGifPutExtensionLeader(file, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
               EGifPutExtensionBlock(file, sizeof LoopApplication - 1, LoopApplication) == GIF_OK &&
               EGifPutExtensionBlock(file, sizeof LoopForever, LoopForever) == GIF_OK &&
               EGifPutExtensionTrailer(file) == GIF_OK;
     GifFreeMapObject(screenColors);
     if (!ok) {
-        *error = Reason(file->Error);
+        *error = Reason(writer, file->Error);
         EGifCloseFile(file, &code);
+        delete writer;
         return nullptr;
     }
-    return new GifWriter{file, width, height};
+    return writer;
 }
 
 bool AddGifPicture(GifWriter* writer, const uint32_t* pixels, int stride, RECT box, int delay, std::string* error)
@@ -96,28 +140,27 @@ bool AddGifPicture(GifWriter* writer, const uint32_t* pixels, int stride, RECT b
         }
     }
     palette.resize(PaletteSize(static_cast<int>(palette.size())), BlackEntry);
-    ColorMapObject* colors = GifMakeMapObject(static_cast<int>(palette.size()), palette.data());
+    ColorMapObject* colors = NewColorMap(static_cast<int>(palette.size()), palette.data());
     GraphicsControlBlock control = {DISPOSE_DO_NOT, false, delay, NO_TRANSPARENT_COLOR};
     GifByteType extension[4];
     size_t extensionLength = EGifGCBToExtension(&control, extension);
     GifFileType* file = writer->file;
-    bool ok = colors != nullptr &&
-              EGifPutExtension(file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(extensionLength), extension) == GIF_OK &&
+    bool ok = EGifPutExtension(file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(extensionLength), extension) == GIF_OK &&
               EGifPutImageDesc(file, box.left, box.top, width, box.bottom - box.top, false, colors) == GIF_OK;
     for (int32_t y = 0; ok && y < box.bottom - box.top; ++y)
         ok = EGifPutLine(file, indices.data() + static_cast<size_t>(y) * width, width) == GIF_OK;
     GifFreeMapObject(colors);
     if (!ok)
-        *error = Reason(file->Error);
+        *error = Reason(writer, file->Error);
     return ok;
 }
 
 bool FinishGif(GifWriter* writer, std::string* error)
 {
     int code = 0;
-    bool ok = EGifCloseFile(writer->file, &code) == GIF_OK;
+    bool ok = EGifCloseFile(writer->file, &code) == GIF_OK && Flush(writer);
     if (!ok)
-        *error = Reason(code);
+        *error = Reason(writer, code);
     delete writer;
     return ok;
 }

@@ -4,6 +4,7 @@
 // between the two.
 #include "linux/output_file.h"
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <unistd.h>
@@ -12,39 +13,32 @@ namespace {
 
 const int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// The new file of the one output being written, for the handlers.
-char g_pendingPath[4096];
+// The new file of the one output being written, for the handlers: a file
+// the system opened, so its name is shorter than PATH_MAX.
+char g_pendingPath[PATH_MAX];
 
 void RemovePendingAndDie(int signal)
 {
+    const int error = errno;
     if (g_pendingPath[0] != '\0')
         unlink(g_pendingPath);
     std::signal(signal, SIG_DFL);
     raise(signal);
-}
-
-std::string CannotWrite(const std::string& path)
-{
-    return "cannot write " + path + ": " + std::strerror(errno);
+    errno = error;
 }
 
 }  // namespace
 
-bool OpenOutputFile(const std::string& path, FileReplacement* file, std::string* error)
+bool OpenOutputFile(const std::string& path, FileReplacement* file, std::string* reason)
 {
-    file->descriptor = -1;
-    if (path.empty() || path.back() == '/' || path.size() + 32 >= sizeof g_pendingPath) {
-        *error = "cannot write " + path + ": not a file name";
-        return false;
-    }
     sigset_t ending, previous;
     sigemptyset(&ending);
     for (int signal : EndingSignals)
         sigaddset(&ending, signal);
     sigprocmask(SIG_BLOCK, &ending, &previous);
-    bool begun = BeginReplacement(path, file);
+    bool begun = BeginReplacement(path, WriteIntoSpecial, file);
     if (!begun)
-        *error = CannotWrite(path);
+        *reason = std::strerror(errno);
     else
         std::strcpy(g_pendingPath, file->temporary.c_str());
     for (int signal : EndingSignals)
@@ -53,15 +47,13 @@ bool OpenOutputFile(const std::string& path, FileReplacement* file, std::string*
     return begun;
 }
 
-bool CommitOutputFile(FileReplacement* file, std::string* error)
+bool CommitOutputFile(FileReplacement* file, std::string* reason)
 {
-    if (!FinishReplacement(file)) {
-        *error = CannotWrite(file->target);
-        g_pendingPath[0] = '\0';
-        return false;
-    }
+    bool committed = FinishReplacement(file);
+    if (!committed)
+        *reason = std::strerror(errno);
     g_pendingPath[0] = '\0';
-    return true;
+    return committed;
 }
 
 void AbandonOutputFile(FileReplacement* file)

@@ -4,10 +4,12 @@
 #include <cairo.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
 #include <string>
 #include "animation/float_model.h"
 #include "animation/frame.h"
@@ -20,6 +22,7 @@
 namespace {
 
 const char Program[] = "lumivane-render";
+const char OutOfMemory[] = "out of memory";
 const int ExitFailed = 1;
 const int ExitBadInput = 2;
 const int DefaultWidth = 1920;
@@ -59,12 +62,23 @@ const char RenderOptionsHelp[] =
     "  --size WxH         picture size in pixels, each side 1 to 16384 (default 1920x1080)\n"
     "  --seed N           where the beams start and how they move (default: the clock)\n"
     "  --frames N         how many frames to draw (default 300)\n"
-    "  --help, --version\n";
+    "  -h, --help, --version\n";
+
+std::string CannotWrite(const std::string& path, const std::string& reason)
+{
+    return "cannot write " + path + ": " + reason;
+}
+
+// One line on stderr, and the exit code to end with.
+int Say(const std::string& message, int exitCode)
+{
+    std::fprintf(stderr, "%s: %s\n", Program, message.c_str());
+    return exitCode;
+}
 
 int Refuse(const std::string& message)
 {
-    std::fprintf(stderr, "%s: %s\n", Program, message.c_str());
-    return ExitBadInput;
+    return Say(message, ExitBadInput);
 }
 
 bool EndsWith(std::string text, const char* ending)
@@ -163,20 +177,31 @@ void ReportProgress(Progress* progress, int64_t frame, int64_t frames)
                  static_cast<long long>(frames), terminal && frame < frames ? "" : "\n");
 }
 
+// Where cairo's PNG goes, and the system's reason when a write fails.
+struct PngOutput {
+    int descriptor;
+    int writeError;
+};
+
 cairo_status_t WriteToDescriptor(void* closure, const unsigned char* data, unsigned int length)
 {
-    return WriteWhole(*static_cast<int*>(closure), data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+    PngOutput* output = static_cast<PngOutput*>(closure);
+    if (WriteWhole(output->descriptor, data, length))
+        return CAIRO_STATUS_SUCCESS;
+    output->writeError = errno;
+    return CAIRO_STATUS_WRITE_ERROR;
 }
 
-// Draws the frames on surface and writes the output to descriptor.
-bool Render(const RenderRequest& request, Surface surface, int descriptor, std::string* error)
+// Draws the frames on surface and writes the output to descriptor. False,
+// with the reason, when the output cannot be written.
+bool Render(const RenderRequest& request, Surface surface, int descriptor, std::string* reason)
 {
     static Animation animation;         // about 40 KB
     const RECT bounds = {0, 0, request.width, request.height};
     StartFrames(&animation, &request.settings, surface, bounds, request.seed);
 
     GifWriter* gif = nullptr;
-    if (request.kind == OutputGif && (gif = StartGif(descriptor, request.width, request.height, error)) == nullptr)
+    if (request.kind == OutputGif && (gif = StartGif(descriptor, request.width, request.height, reason)) == nullptr)
         return false;
     Progress progress = {std::chrono::steady_clock::now(), std::chrono::steady_clock::now() + ProgressInterval, false};
     bool ok = true;
@@ -186,19 +211,54 @@ bool Render(const RenderRequest& request, Surface surface, int descriptor, std::
             cairo_surface_t* image = SurfaceImage(surface);
             ok = AddGifPicture(gif, reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image)),
                                cairo_image_surface_get_stride(image) / 4, TakeSurfaceDamage(surface),
-                               PictureDelay, error);
+                               PictureDelay, reason);
         }
         ReportProgress(&progress, frame, request.frames);
     }
     EndFrames(&animation);
-    if (gif != nullptr)
-        return FinishGif(gif, error) && ok;
-    int target = descriptor;
-    if (cairo_surface_write_to_png_stream(SurfaceImage(surface), WriteToDescriptor, &target) != CAIRO_STATUS_SUCCESS) {
-        *error = "cannot write " + request.output;
+    if (gif != nullptr) {
+        std::string ending;             // the first failure is the one to tell
+        const bool ended = FinishGif(gif, &ending);
+        if (ok && !ended)
+            *reason = ending;
+        return ok && ended;
+    }
+    PngOutput output = {descriptor, 0};
+    cairo_status_t status = cairo_surface_write_to_png_stream(SurfaceImage(surface), WriteToDescriptor, &output);
+    if (status == CAIRO_STATUS_NO_MEMORY)
+        throw std::bad_alloc();
+    if (status != CAIRO_STATUS_SUCCESS)
+        *reason = output.writeError != 0 ? std::strerror(output.writeError) : cairo_status_to_string(status);
+    return status == CAIRO_STATUS_SUCCESS;
+}
+
+// Draws the picture the request asks for into descriptor. False, with what
+// went wrong, on failure.
+bool Produce(RenderRequest* request, int descriptor, std::string* error)
+{
+    SaverState* settings = &request->settings;
+    settings->font = CreateSurfaceFont(&settings->logFont);
+    if (settings->font == NULL) {
+        *error = "no usable font: fontconfig offers no face for \"" + std::string(settings->logFont.lfFaceName) +
+                 "\" that can be drawn";
         return false;
     }
-    return true;
+    Surface surface = CreateImageSurface(request->width, request->height);
+    if (surface == NULL) {
+        DeleteSurfaceFont(settings->font);
+        *error = std::string(OutOfMemory) + " for a " + std::to_string(request->width) + "x" +
+                 std::to_string(request->height) + " picture";
+        return false;
+    }
+    settings->brush = CreateColorBrush(settings->color);
+    std::string reason;
+    bool ok = Render(*request, surface, descriptor, &reason);
+    if (!ok)
+        *error = CannotWrite(request->output, reason);
+    DeleteSurfaceFont(settings->font);
+    DeleteSurfaceBrush(settings->brush);
+    DestroyImageSurface(surface);
+    return ok;
 }
 
 }  // namespace
@@ -217,21 +277,21 @@ int main(int argc, char** argv)
         return exitCode;
 
     FileReplacement output;
-    std::string error;
-    if (!OpenOutputFile(request.output, &output, &error))
-        return Refuse(error);
-    Surface surface = CreateImageSurface(request.width, request.height);
-    request.settings.font = CreateSurfaceFont(&request.settings.logFont);
-    request.settings.brush = CreateColorBrush(request.settings.color);
-    bool ok = surface != NULL && Render(request, surface, output.descriptor, &error);
-    if (surface == NULL)
-        error = "no memory for a " + std::to_string(request.width) + "x" + std::to_string(request.height) + " picture";
-    DeleteSurfaceFont(request.settings.font);
-    DeleteSurfaceBrush(request.settings.brush);
-    DestroyImageSurface(surface);
-    if (ok && CommitOutputFile(&output, &error))
+    std::string error, reason;
+    bool ok = OpenOutputFile(request.output, &output, &reason);
+    if (!ok)
+        return Say(CannotWrite(request.output, reason), ExitFailed);
+    // Whatever runs out of memory ends here, with the new file removed.
+    try {
+        ok = Produce(&request, output.descriptor, &error);
+    } catch (const std::bad_alloc&) {
+        error = OutOfMemory;
+        ok = false;
+    }
+    if (ok && CommitOutputFile(&output, &reason))
         return 0;
+    if (ok)
+        error = CannotWrite(request.output, reason);
     AbandonOutputFile(&output);
-    std::fprintf(stderr, "%s: %s\n", Program, error.c_str());
-    return ExitFailed;
+    return Say(error, ExitFailed);
 }

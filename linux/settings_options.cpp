@@ -19,6 +19,9 @@ const int HexBase = 16;
 const int DecimalBase = 10;
 // Beyond every range a caller asks for, and far from the end of int64_t.
 const int64_t NumberCeiling = 1000000000000000;
+// FreeType sizes a face up to 65535 pixels to the em; a larger one draws
+// nothing. A cell of 65535 pixels has a smaller em in every common face.
+const int64_t MostFontHeight = 65535;
 // Weights run from 1 (thin) to 1000 (black); 0 asks for the face's regular one.
 const int64_t MostWeight = 1000;
 
@@ -168,9 +171,11 @@ SettingOutcome ApplySettingOption(CommandLine* line, const Argument& option, Sav
         return SettingTaken;
     }
     if (name == "height" || name == "speed") {
-        if (!TakeNumber(line, option, INT32_MIN, INT32_MAX, &number, error))
+        const bool height = name == "height";
+        if (!TakeNumber(line, option, height ? -MostFontHeight : INT32_MIN, height ? MostFontHeight : INT32_MAX,
+                        &number, error))
             return SettingRejected;
-        (name == "height" ? state->logFont.lfHeight : state->speed) = static_cast<int32_t>(number);
+        (height ? state->logFont.lfHeight : state->speed) = static_cast<int32_t>(number);
         return SettingTaken;
     }
     if (name == "weight") {
@@ -206,7 +211,7 @@ SettingOutcome ApplySettingOption(CommandLine* line, const Argument& option, Sav
 
 bool AnswerHelpOrVersion(const std::string& name, const char* program, const char* usage, const char* ownOptions)
 {
-    if (name == "help")
+    if (name == "help" || name == "h")
         std::printf("%s%s%s", usage, SettingOptionsHelp, ownOptions);
     else if (name == "version")
         std::printf("%s %s\n", program, LumivaneVersion);
@@ -218,7 +223,8 @@ bool AnswerHelpOrVersion(const std::string& name, const char* program, const cha
 const char SettingOptionsHelp[] =
     "  --text TEXT        the words to show (default Lumivane)\n"
     "  --font FACE        the font face (default arial)\n"
-    "  --height N         negative: character height in pixels; positive: cell height (default -72)\n"
+    "  --height N         -65535 to 65535; negative: character height in pixels, positive: cell\n"
+    "                     height (default -72)\n"
     "  --weight N         0 regular, 400 normal, 700 bold (default 0)\n"
     "  --italic           italic letters\n"
     "  --color #RRGGBB    the text colour (default #FFFFFF)\n"

@@ -42,7 +42,7 @@ SettingOutcome ApplySettingOption(CommandLine* line, const Argument& option, Sav
 // The help lines for the settings options.
 extern const char SettingOptionsHelp[];
 
-// Answers --help (usage, the settings options, then the command's own
+// Answers -h or --help (usage, the settings options, then the command's own
 // options) and --version on standard output; false for any other option.
 bool AnswerHelpOrVersion(const std::string& name, const char* program, const char* usage, const char* ownOptions);
 

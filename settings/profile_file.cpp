@@ -13,15 +13,7 @@
 namespace {
 
 const mode_t AnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
-const mode_t PermissionBits = 07777;
 const size_t ChunkSize = 65536;
-
-// The file a write replaces: the target of a symbolic link, else the path.
-std::string ResolvedPath(const char* path)
-{
-    char resolved[PATH_MAX];
-    return realpath(path, resolved) != nullptr ? std::string(resolved) : std::string(path);
-}
 
 bool HasWriteAccess(const std::string& path, int mode)
 {
@@ -96,7 +88,9 @@ const ProfileDocument* LoadProfileDocument(const char* path, size_t limit, Profi
 
 bool ProfileFileWritable(const char* path)
 {
-    std::string target = ResolvedPath(path);
+    std::string target;
+    if (!FollowLinks(path, &target))
+        return false;
     if (access(target.c_str(), F_OK) == 0 && !HasWriteAccess(target, W_OK))
         return false;
     return HasWriteAccess(FolderOf(target), W_OK | X_OK);
@@ -104,23 +98,10 @@ bool ProfileFileWritable(const char* path)
 
 bool ReplaceProfileFile(const char* path, const std::string& bytes)
 {
-    std::string target = ResolvedPath(path);
-    struct stat old;
-    bool exists = stat(target.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode))
-        return false;
     FileReplacement replacement;
-    if (!BeginReplacement(target, &replacement))
+    if (!BeginReplacement(path, RefuseSpecial, &replacement))
         return false;
-    bool ok = WriteWhole(replacement.descriptor, bytes.data(), bytes.size());
-    if (ok && exists) {
-        ok = fchmod(replacement.descriptor, old.st_mode & PermissionBits) == 0;
-        // Only the superuser may hand a file to its owner; anyone else
-        // writes a file they own anyway.
-        if (ok && geteuid() == 0)
-            ok = fchown(replacement.descriptor, old.st_uid, old.st_gid) == 0;
-    }
-    if (!ok) {
+    if (!WriteWhole(replacement.descriptor, bytes.data(), bytes.size())) {
         AbandonReplacement(&replacement);
         return false;
     }

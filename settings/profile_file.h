@@ -44,6 +44,8 @@ bool ProfileFileWritable(const char* path);
 
 // Writes bytes to a new file in the same folder, flushed to disk, with the
 // old file's mode (and owner, where allowed), then renames it over path; a
-// path that is a symbolic link has its target replaced. On failure the old
-// file is untouched and no new file is left behind.
+// path that is a symbolic link, even one to no file yet, has its target
+// replaced (a FileReplacement). Only a file is replaced: a folder, device
+// or pipe is refused. On failure the old file is untouched and no new file
+// is left behind.
 bool ReplaceProfileFile(const char* path, const std::string& bytes);

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <string>
+#include <utility>
 #include <vector>
 #include "settings/private_profile.h"
 #include "support/profile_cases.h"
@@ -119,17 +120,38 @@ TEST(ProfileFile, NewFileTakesTheUmask)
     EXPECT_EQ(Replaced, Bytes(scratch.File("control.ini")));
 }
 
+// A link to a file, and one whose file does not exist yet, through one link
+// or two: the links stay, the file at the end is written, and keeps its mode.
 TEST(ProfileFile, ALinkStaysALinkAndItsTargetIsReplaced)
 {
-    ScratchFolder scratch;
-    std::string target = scratch.File("real.ini");
-    std::string link = scratch.File("control.ini");
-    ASSERT_TRUE(WriteWholeFile(target, Original));
-    ASSERT_EQ(0, symlink("real.ini", link.c_str()));
-    EXPECT_EQ(1, WritePrivateProfileStringA("s", "k", "new", link.c_str()));
-    EXPECT_TRUE(S_ISLNK(ModeOf(link)));
-    EXPECT_EQ(Replaced, Bytes(target));
-    EXPECT_EQ(2u, scratch.Names().size());
+    const struct {
+        const char* what;
+        std::vector<std::pair<const char*, const char*>> links;   // name, what it points to
+        bool targetExists;
+    } cases[] = {
+        {"a link to a file", {{"control.ini", "real.ini"}}, true},
+        {"a link to no file yet", {{"control.ini", "real.ini"}}, false},
+        {"links to links to no file yet", {{"control.ini", "middle.ini"}, {"middle.ini", "real.ini"}}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder scratch;
+        std::string target = scratch.File("real.ini");
+        if (c.targetExists) {
+            ASSERT_TRUE(WriteWholeFile(target, Original));
+            chmod(target.c_str(), 0640);
+        }
+        for (const auto& link : c.links)
+            ASSERT_EQ(0, symlink(link.second, scratch.File(link.first).c_str()));
+        EXPECT_EQ(1, WritePrivateProfileStringA("s", "k", "new", scratch.File("control.ini").c_str()));
+        for (const auto& link : c.links)
+            EXPECT_TRUE(S_ISLNK(ModeOf(scratch.File(link.first)))) << link.first;
+        EXPECT_EQ(Replaced, Bytes(target));
+        if (c.targetExists) {
+            EXPECT_EQ(S_IFREG | 0640, ModeOf(target));
+        }
+        EXPECT_EQ(c.links.size() + 1, scratch.Names().size());
+    }
 }
 
 // A file in a folder that does not exist cannot be opened at all: reads give

@@ -22,9 +22,6 @@ pid_t StartProgram(const std::vector<std::string>& arguments, const std::vector<
     pid_t child = fork();
     if (child != 0)
         return child;
-    const rlimit memory = {memoryLimit, memoryLimit};
-    if (memoryLimit != 0 && setrlimit(RLIMIT_AS, &memory) != 0)
-        _exit(127);
     int in = open(input.empty() ? "/dev/null" : input.c_str(), O_RDONLY);
     int err = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (in < 0 || err < 0)
@@ -37,6 +34,11 @@ pid_t StartProgram(const std::vector<std::string>& arguments, const std::vector<
     for (const std::string& a : arguments)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    // Last, so that nothing this process still allocates meets the limit (a
+    // sanitizer's allocator reports that and ends it).
+    const rlimit memory = {memoryLimit, memoryLimit};
+    if (memoryLimit != 0 && setrlimit(RLIMIT_AS, &memory) != 0)
+        _exit(127);
     execvp(argv[0], argv.data());
     _exit(127);
 }

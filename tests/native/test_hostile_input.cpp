@@ -30,6 +30,8 @@ struct HostileCase {
     int exitCode;                       // -1 when a signal must end it
     const char* said;                   // what stderr must hold; "" for nothing at all
     std::vector<std::string> left;      // the scratch folder's entries afterwards
+    // What else must hold of what it left, checked with EXPECT; none when null.
+    std::function<void(const std::string& folder)> inspect = nullptr;
 };
 
 std::string SettingsFolder(const std::string& folder)
@@ -80,6 +82,77 @@ std::function<void(const std::string&)> SettingsFileOfSize(off_t size, bool spar
 
 const off_t SettingsFileLimit = 65536;
 const off_t LargeFile = 200 << 20;
+// lumivane-render's outputs and what they are made from.
+const size_t NameMax = 255;             // bytes in one name, as Linux file systems take them
+const size_t RenderMemory = 590u << 20; // a 16384x8192 picture, but not its first GIF picture as well
+const char NoFace[] = "<fontconfig><reset-dirs/></fontconfig>";
+const char GoneFace[] = "<fontconfig><match target=\"font\"><edit name=\"file\" mode=\"assign\">"
+                        "<string>/nonexistent/gone.ttf</string></edit></match></fontconfig>";
+
+std::string NameOfLength(size_t length, const std::string& extension)
+{
+    return std::string(length - extension.size(), 'n') + extension;
+}
+
+// What a new file's mode is here: 0666 less the umask.
+mode_t NewFileMode()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+std::vector<std::string> RenderSmall(const std::string& name)
+{
+    return {"--frames", "5", "--size", "64x48", "@/" + name};
+}
+
+// The user's fontconfig settings (in the configuration folder) say what.
+std::function<void(const std::string&)> FontSettings(const std::string& what)
+{
+    return [what](const std::string& folder) {
+        mkdir((folder + "/config").c_str(), 0700);
+        mkdir((folder + "/config/fontconfig").c_str(), 0700);
+        std::ofstream(folder + "/config/fontconfig/fonts.conf") << "<?xml version=\"1.0\"?>\n" << what << "\n";
+    };
+}
+
+// Links made in the scratch folder: each pair is a link's name and what it points to.
+std::function<void(const std::string&)> Links(std::vector<std::pair<std::string, std::string>> links)
+{
+    return [links](const std::string& folder) {
+        for (const auto& link : links)
+            symlink(link.second.c_str(), (folder + "/" + link.first).c_str());
+    };
+}
+
+std::string LinkTarget(const std::string& path)
+{
+    char target[4096];
+    ssize_t length = readlink(path.c_str(), target, sizeof target);
+    return length > 0 ? std::string(target, static_cast<size_t>(length)) : "(no link)";
+}
+
+std::string Head(const std::string& path, size_t length)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string head(length, '\0');
+    file.read(&head[0], static_cast<std::streamsize>(length));
+    return head.substr(0, static_cast<size_t>(file.gcount()));
+}
+
+// The link is still a link to target, which holds a picture of the mode.
+std::function<void(const std::string&)> PictureBehind(const std::string& link, const std::string& target,
+                                                      const std::string& head, mode_t mode)
+{
+    return [=](const std::string& folder) {
+        EXPECT_EQ(target, LinkTarget(folder + "/" + link));
+        struct stat status;
+        EXPECT_EQ(0, lstat((folder + "/" + target).c_str(), &status));
+        EXPECT_EQ(S_IFREG | mode, status.st_mode) << std::oct << status.st_mode;
+        EXPECT_EQ(head, Head(folder + "/" + target, head.size()));
+    };
+}
 
 const HostileCase Cases[] = {
     {"no settings file", Nothing, &g_saver, {"--version"}, 0, 0, "", {}},
@@ -112,6 +185,42 @@ const HostileCase Cases[] = {
     {"a settings file that is a dangling link",
      SettingsEntry([](const std::string& path) { symlink("nowhere", path.c_str()); }), &g_saver, {"--version"}, 0,
      0, "", {"config"}},
+    // lumivane-render: memory, long names, links, full disks and fonts.
+    {"a picture beyond the memory", Nothing, &g_renderer, {"--frames", "1", "--size", "16384x16384", "@/a.png"},
+     RenderMemory, 1, "out of memory", {}},
+    {"a GIF picture beyond the memory", Nothing, &g_renderer, {"--frames", "1", "--size", "16384x8192", "@/a.gif"},
+     RenderMemory, 1, "out of memory", {}},
+    {"a 249-byte name", Nothing, &g_renderer, RenderSmall(NameOfLength(249, ".gif")), 0, 0, "",
+     {NameOfLength(249, ".gif")}},
+    {"the longest name", Nothing, &g_renderer, RenderSmall(NameOfLength(NameMax, ".png")), 0, 0, "",
+     {NameOfLength(NameMax, ".png")}},
+    {"a name too long", Nothing, &g_renderer, RenderSmall(NameOfLength(NameMax + 1, ".png")), 0, 1,
+     "File name too long", {}},
+    {"a link to a file of mode 0640",
+     [](const std::string& folder) {
+         std::ofstream(folder + "/picture.png") << "old";
+         chmod((folder + "/picture.png").c_str(), 0640);
+         Links({{"link.png", "picture.png"}})(folder);
+     },
+     &g_renderer, RenderSmall("link.png"), 0, 0, "", {"link.png", "picture.png"},
+     PictureBehind("link.png", "picture.png", "\x89PNG", 0640)},
+    {"links to links to no file yet", Links({{"link.gif", "middle.gif"}, {"middle.gif", "made.gif"}}), &g_renderer,
+     RenderSmall("link.gif"), 0, 0, "", {"link.gif", "made.gif", "middle.gif"},
+     PictureBehind("middle.gif", "made.gif", "GIF89a", NewFileMode())},
+    {"a loop of links", Links({{"loop.gif", "loop.gif"}}), &g_renderer, RenderSmall("loop.gif"), 0, 1,
+     "Too many levels of symbolic links", {"loop.gif"}},
+    {"a folder named as the output", [](const std::string& folder) { mkdir((folder + "/out.gif").c_str(), 0700); },
+     &g_renderer, RenderSmall("out.gif"), 0, 1, "Is a directory", {"out.gif"}},
+    {"a GIF on a full disk", Links({{"full.gif", "/dev/full"}}), &g_renderer,
+     {"--frames", "300", "--size", "320x200", "@/full.gif"}, 0, 1, "No space left on device", {"full.gif"}},
+    {"a PNG on a full disk", Links({{"full.png", "/dev/full"}}), &g_renderer, RenderSmall("full.png"), 0, 1,
+     "No space left on device", {"full.png"}},
+    {"no font at all", FontSettings(NoFace), &g_renderer, RenderSmall("out.png"), 0, 1, "no usable font",
+     {"config"}},
+    {"a font whose file is gone", FontSettings(GoneFace), &g_renderer, RenderSmall("out.png"), 0, 1,
+     "no usable font", {"config"}},
+    {"a face no font has", Nothing, &g_renderer, {"--font", "No Such Face", "--size", "64x48", "@/out.png"}, 0, 0,
+     "", {"out.png"}},
 };
 
 std::string Expand(const std::string& argument, const std::string& folder)
@@ -142,6 +251,8 @@ TEST(HostileInput, EachCaseEndsAsTheProgramPromises)
             EXPECT_NE(std::string::npos, run.errorOutput.find(c.said)) << run.errorOutput;
         EXPECT_LE(std::count(run.errorOutput.begin(), run.errorOutput.end(), '\n'), 1) << run.errorOutput;
         EXPECT_EQ(c.left, scratch.Files());
+        if (c.inspect)
+            c.inspect(scratch.path());
     }
 }
 

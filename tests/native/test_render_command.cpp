@@ -44,24 +44,50 @@ TEST(RenderCommand, BadInputGetsOneLineAndExitCodeTwo)
         {"--color", "#12345", out},
         {"--color=#GG0000", out},
         {"--height", "12px", out},
+        {"--height", "-65536", out},
+        {"--height", "65536", out},
         {"--seed", "-1", out},
         {"--text"},
         {scratch.path() + "/out.bmp"},
         {out, scratch.path() + "/second.gif"},
         {},
+    };
+    // An output no one can write is no bad input: it ends with 1, as every
+    // failure to write does.
+    const std::vector<std::vector<std::string>> unwritable = {
         {"--frames", "1", scratch.path() + "/missing/out.gif"},
         {"--frames", "1", plain + "/out.png"},
     };
-    for (const std::vector<std::string>& arguments : cases) {
-        std::vector<std::string> command = {g_renderer};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        ProgramRun run = RunProgram(command);
-        std::string shown = arguments.empty() ? "(none)" : arguments[0];
-        EXPECT_EQ(2, run.exitCode) << shown;
-        EXPECT_EQ(1, Lines(run.errorOutput)) << shown << ": " << run.errorOutput;
-        EXPECT_EQ(0u, run.errorOutput.find("lumivane-render: ")) << run.errorOutput;
-        EXPECT_EQ(std::vector<std::string>{"plain"}, scratch.Files()) << shown;
+    for (const auto& group : {std::make_pair(2, cases), std::make_pair(1, unwritable)}) {
+        for (const std::vector<std::string>& arguments : group.second) {
+            std::vector<std::string> command = {g_renderer};
+            command.insert(command.end(), arguments.begin(), arguments.end());
+            ProgramRun run = RunProgram(command);
+            std::string shown = arguments.empty() ? "(none)" : arguments.back();
+            EXPECT_EQ(group.first, run.exitCode) << shown;
+            EXPECT_EQ(1, Lines(run.errorOutput)) << shown << ": " << run.errorOutput;
+            EXPECT_EQ(0u, run.errorOutput.find("lumivane-render: ")) << run.errorOutput;
+            EXPECT_EQ(std::vector<std::string>{"plain"}, scratch.Files()) << shown;
+        }
     }
+}
+
+// -h is --help, and the help states the limits that a value is refused by.
+TEST(RenderCommand, HelpAnswersToBothSpellings)
+{
+    ScratchFolder scratch;
+    std::string help[2];
+    const char* spellings[] = {"-h", "--help"};
+    for (int i = 0; i < 2; ++i) {
+        const std::string shown = scratch.path() + "/help.txt";
+        ProgramRun run = RunProgram({"sh", "-c", "exec \"$0\" \"$1\" >\"$2\"", g_renderer, spellings[i], shown});
+        EXPECT_EQ(0, run.exitCode) << spellings[i] << ": " << run.errorOutput;
+        std::ifstream file(shown);
+        help[i].assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    EXPECT_EQ(help[1], help[0]);
+    EXPECT_EQ(0u, help[1].find("usage: lumivane-render")) << help[1];
+    EXPECT_NE(std::string::npos, help[1].find("-65535 to 65535")) << help[1];
 }
 
 TEST(RenderCommand, WritesTheNamedPictureWholeAtTheLimits)
