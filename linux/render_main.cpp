@@ -206,8 +206,13 @@ bool Render(const RenderRequest& request, Surface surface, int descriptor, std::
     Progress progress = {std::chrono::steady_clock::now(), std::chrono::steady_clock::now() + ProgressInterval, false};
     bool ok = true;
     for (int64_t frame = 1; ok && frame <= request.frames; ++frame) {
-        DrawFrame(&animation, &request.settings, surface);
-        if (gif != nullptr && (frame % FramesPerPicture == 0 || frame == request.frames)) {
+        // Only the frames that are kept are drawn; what they show does not
+        // depend on which steps were drawn before them.
+        StepFrame(&animation, &request.settings);
+        const bool kept = frame == request.frames || (gif != nullptr && frame % FramesPerPicture == 0);
+        if (kept)
+            ShowFrame(&animation, &request.settings, surface);
+        if (gif != nullptr && kept) {
             cairo_surface_t* image = SurfaceImage(surface);
             ok = AddGifPicture(gif, reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image)),
                                cairo_image_surface_get_stride(image) / 4, TakeSurfaceDamage(surface),
