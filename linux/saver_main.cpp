@@ -13,6 +13,7 @@
 #include "linux/ending_signals.h"
 #include "linux/saver_loop.h"
 #include "linux/settings_options.h"
+#include "linux/xscreensaver_setup.h"
 #include "settings/profile.h"
 
 namespace {
@@ -37,6 +38,10 @@ const char SaverOptionsHelp[] =
     "  --window-id ID     draw on window ID (hexadecimal after 0x, or decimal)\n"
     "  --root             draw on the root window\n"
     "  --help, --version\n"
+    "\n"
+    "xscreensaver:\n"
+    "  --add-to-xscreensaver  add lumivane to the programs in ~/.xscreensaver, keeping\n"
+    "                     the old file as ~/.xscreensaver.bak\n"
     "Options may be written -name or --name, with the value after a blank or \"=\".\n";
 
 struct SaverRequest {
@@ -118,6 +123,8 @@ int ReadRequest(int argc, char** argv, SaverRequest* request)
         }
         if (AnswerHelpOrVersion(name, Program, Usage, SaverOptionsHelp))
             return 0;
+        if (name == "add-to-xscreensaver")
+            return AddToXscreensaver(Program);
         if (name == "root") {
             request->root = true;
             continue;
