@@ -172,7 +172,7 @@ ListEdit AddListEntry(const std::string& settings, const std::string& defaults, 
     const std::string entries = TrimRight(value);
     const size_t endLength = sizeof EntryEnd - 1;
     const bool ended = entries.size() >= endLength && entries.compare(entries.size() - endLength, endLength, EntryEnd) == 0;
-    const bool separate = entries.find_first_not_of(Blanks) != std::string::npos && !ended;
+    const bool separate = !entries.empty() && !ended;
     if (separate || last == span.last) {
         std::string& line = lines[last];
         if (Continues(line))

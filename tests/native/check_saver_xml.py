@@ -141,7 +141,7 @@ def read_back(root, words):
     states = []
     for widget in widgets_of(root):
         found = matches_in(widget, words)
-        states.append(found[0][1] if found else states_of(widget)[0])
+        states.append(min(found)[1] if found else states_of(widget)[0])
     return states
 
 
@@ -156,11 +156,11 @@ def round_trip_problems(root):
             line = command_of(root, states)
             produced.append(line)
             shown = read_back(root, line)[i]
-            found = sorted(matches_in(widget, line))
+            found = matches_in(widget, line)
             if shown != state:
                 problems.append("<%s id=%r> set to %r writes %s, which the page reads back as %r"
                                 % (widget.tag, widget.get("id"), state, line, shown))
-            saver = found[-1][1] if found else None
+            saver = max(found)[1] if found else None
             if saver != state and not (state == "" and saver is None):
                 problems.append("<%s id=%r> set to %r writes %s, which leaves lumivane %s"
                                 % (widget.tag, widget.get("id"), state, line,
