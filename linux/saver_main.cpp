@@ -13,6 +13,7 @@
 #include "linux/ending_signals.h"
 #include "linux/saver_loop.h"
 #include "linux/settings_options.h"
+#include "linux/xscreensaver_setup.h"
 #include "settings/profile.h"
 #include "settings/profile_reads.h"
 
@@ -38,6 +39,10 @@ const char SaverOptionsHelp[] =
     "  --window-id ID     draw on window ID (hexadecimal after 0x, or decimal)\n"
     "  --root             draw on the root window\n"
     "  --help, --version\n"
+    "\n"
+    "xscreensaver:\n"
+    "  --add-to-xscreensaver  add lumivane to the programs in ~/.xscreensaver, keeping\n"
+    "                     the old file as ~/.xscreensaver.bak\n"
     "Options may be written -name or --name, with the value after a blank or \"=\".\n";
 
 struct SaverRequest {
@@ -119,6 +124,8 @@ int ReadRequest(int argc, char** argv, SaverRequest* request)
         }
         if (AnswerHelpOrVersion(name, Program, Usage, SaverOptionsHelp))
             return 0;
+        if (name == "add-to-xscreensaver")
+            return AddToXscreensaver(Program);
         if (name == "root") {
             request->root = true;
             continue;

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include "linux/host_text.h"
 #include "settings/profile_encoding.h"
 #include "animation/beams.h"
 #include "version.h"
@@ -165,7 +166,7 @@ SettingOutcome ApplySettingOption(CommandLine* line, const Argument& option, Sav
         if (!TakeValue(line, option, &value, error))
             return SettingRejected;
         if (name == "text")
-            CopyField(value, state->text, TextCapacity);
+            CopyField(TextAsTyped(value), state->text, TextCapacity);
         else
             CopyField(value, state->logFont.lfFaceName, LF_FACESIZE);
         return SettingTaken;
@@ -184,13 +185,13 @@ SettingOutcome ApplySettingOption(CommandLine* line, const Argument& option, Sav
         state->logFont.lfWeight = static_cast<int32_t>(number);
         return SettingTaken;
     }
-    if (name == "italic" || name == "cycle" || name == "no-cycle") {
+    if (name == "italic" || name == "no-italic" || name == "cycle" || name == "no-cycle") {
         if (option.hasValue) {
             *error = "--" + name + " takes no value";
             return SettingRejected;
         }
-        if (name == "italic")
-            state->logFont.lfItalic = 1;
+        if (name == "italic" || name == "no-italic")
+            state->logFont.lfItalic = name == "italic" ? 1 : 0;
         else
             state->cycle = name == "cycle" ? 1 : 0;
         return SettingTaken;
@@ -223,10 +224,10 @@ bool AnswerHelpOrVersion(const std::string& name, const char* program, const cha
 const char SettingOptionsHelp[] =
     "  --text TEXT        the words to show (default Lumivane)\n"
     "  --font FACE        the font face (default arial)\n"
-    "  --height N         -65535 to 65535; negative: character height in pixels, positive: cell\n"
-    "                     height (default -72)\n"
+    "  --height N         negative: character height in pixels; positive: cell\n"
+    "                     height; from -65535 to 65535 (default -72)\n"
     "  --weight N         0 regular, 400 normal, 700 bold (default 0)\n"
-    "  --italic           italic letters\n"
+    "  --italic, --no-italic  italic letters, or upright ones (default upright)\n"
     "  --color #RRGGBB    the text colour (default #FFFFFF)\n"
     "  --cycle, --no-cycle  cycle the colour through the hues, or keep it (default cycle)\n"
     "  --speed N          how fast the beams move (default 2)\n"

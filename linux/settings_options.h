@@ -35,8 +35,9 @@ enum SettingOutcome {
 };
 
 // Applies option (read from line) to state when it names a setting: --text,
-// --font, --height, --weight, --italic, --color, --cycle, --no-cycle,
-// --speed, --method. Its value is taken from line.
+// --font, --height, --weight, --italic, --no-italic, --color, --cycle,
+// --no-cycle, --speed, --method. Its value is taken from line; a text as
+// linux/host_text.h makes it.
 SettingOutcome ApplySettingOption(CommandLine* line, const Argument& option, SaverState* state, std::string* error);
 
 // The help lines for the settings options.

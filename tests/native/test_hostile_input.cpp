@@ -154,6 +154,18 @@ std::function<void(const std::string&)> PictureBehind(const std::string& link, c
     };
 }
 
+// "lumivane --add-to-xscreensaver" with HOME the scratch folder, whose
+// .xscreensaver make lays out; run through the script "add" it writes there.
+const std::string g_shell = "/bin/sh";
+const char AddScript[] = "@/add";
+std::function<void(const std::string&)> XscreensaverHome(std::function<void(const std::string&)> make)
+{
+    return [make](const std::string& folder) {
+        make(folder + "/.xscreensaver");
+        std::ofstream(folder + "/add") << "HOME='" << folder << "' exec '" << g_saver << "' --add-to-xscreensaver\n";
+    };
+}
+
 const HostileCase Cases[] = {
     {"no settings file", Nothing, &g_saver, {"--version"}, 0, 0, "", {}},
     {"a settings file with a value it takes", SettingsFile("[Screen Saver.Lumivane]\r\nMethod=2\r\n"), &g_saver,
@@ -221,6 +233,14 @@ const HostileCase Cases[] = {
      "no usable font", {"config"}},
     {"a face no font has", Nothing, &g_renderer, {"--font", "No Such Face", "--size", "64x48", "@/out.png"}, 0, 0,
      "", {"out.png"}},
+    // ~/.xscreensaver of every kind: refused in one line, never waited on, left as it was.
+    {"~/.xscreensaver a FIFO", XscreensaverHome([](const std::string& path) { mkfifo(path.c_str(), 0600); }),
+     &g_shell, {AddScript}, 0, 1, ".xscreensaver: not a regular file", {".xscreensaver", "add"}},
+    {"~/.xscreensaver a folder", XscreensaverHome([](const std::string& path) { mkdir(path.c_str(), 0700); }),
+     &g_shell, {AddScript}, 0, 1, ".xscreensaver: not a regular file", {".xscreensaver", "add"}},
+    {"~/.xscreensaver of 5 MiB",
+     XscreensaverHome([](const std::string& path) { std::ofstream(path) << std::string(5 << 20, '!'); }), &g_shell,
+     {AddScript}, 0, 1, ".xscreensaver: larger than 4 MiB", {".xscreensaver", "add"}},
 };
 
 std::string Expand(const std::string& argument, const std::string& folder)
