@@ -26,7 +26,11 @@ typedef struct CairoFont* SurfaceFont;
 typedef struct CairoBrush* SurfaceBrush;
 // Red in the lowest byte, then green, then blue, as on Windows.
 typedef uint32_t Color;
-const int LF_FACESIZE = 32;
+// Text is UTF-8 here: up to four bytes a character.
+const int MostUtf8Bytes = 4;
+// A face name holds as many characters as on Windows.
+const int FaceNameCharacters = 31;
+const int LF_FACESIZE = FaceNameCharacters * MostUtf8Bytes + 1;
 // The fields of a Windows font description that the settings hold, by the
 // same names.
 struct FontDescription {
@@ -35,7 +39,7 @@ struct FontDescription {
     int32_t lfWeight;                   // 0 normal, 400 regular, 700 bold
     uint8_t lfItalic;
     uint8_t lfCharSet;                  // kept for the file; faces are found by name alone
-    char lfFaceName[LF_FACESIZE];
+    char lfFaceName[LF_FACESIZE];       // UTF-8
 };
 #endif
 

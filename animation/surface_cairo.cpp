@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-#include "settings/profile_encoding.h"
 #include "animation/span_region.h"
 
 struct CairoFont {
@@ -344,7 +343,7 @@ int MeasureText(Surface surface, const char* text, int length, SIZE* extent)
     extent->cy = 0;
     if (surface->font == NULL || length < 0)
         return 0;
-    std::string utf8 = AnsiToUtf8(std::string(text, length));
+    const std::string utf8(text, length);
     cairo_text_extents_t measured;
     cairo_scaled_font_text_extents(surface->font->scaled, utf8.c_str(), &measured);
     extent->cx = RoundToPixel(measured.x_advance);
@@ -376,7 +375,7 @@ void AddTextToOutline(Surface surface, const char* text, int length)
     if (surface->outlineState != OutlineOpen || surface->font == NULL || length <= 0)
         return;
     cairo_t* cr = surface->outlineContext;
-    std::string utf8 = AnsiToUtf8(std::string(text, length));
+    const std::string utf8(text, length);
     cairo_new_path(cr);
     cairo_set_scaled_font(cr, surface->font->scaled);
     cairo_move_to(cr, 0, surface->font->ascent);

@@ -53,13 +53,12 @@ bool TakeNumber(CommandLine* line, const Argument& option, int64_t low, int64_t 
     return false;
 }
 
-// Text from the command line is UTF-8; the record keeps the ANSI code page,
-// cut to the field.
-void CopyField(const std::string& utf8, char* field, int capacity)
+// Text from the command line is UTF-8, as the record keeps it: cut to the
+// field's characters, whole ones.
+void CopyField(const std::string& utf8, char* field, int capacity, int characters)
 {
-    std::string ansi = Utf8ToAnsi(utf8);
-    std::strncpy(field, ansi.c_str(), capacity - 1);
-    field[capacity - 1] = '\0';
+    std::string cut = CutUtf8(utf8, characters, capacity - 1);
+    std::memcpy(field, cut.c_str(), cut.size() + 1);
 }
 
 }  // namespace
@@ -166,9 +165,9 @@ SettingOutcome ApplySettingOption(CommandLine* line, const Argument& option, Sav
         if (!TakeValue(line, option, &value, error))
             return SettingRejected;
         if (name == "text")
-            CopyField(TextAsTyped(value), state->text, TextCapacity);
+            CopyField(TextAsTyped(value), state->text, TextCapacity, TextCharacters);
         else
-            CopyField(value, state->logFont.lfFaceName, LF_FACESIZE);
+            CopyField(value, state->logFont.lfFaceName, LF_FACESIZE, FaceNameCharacters);
         return SettingTaken;
     }
     if (name == "height" || name == "speed") {

@@ -229,6 +229,20 @@ std::string AnsiToUtf8(const std::string& ansi)
     return utf8;
 }
 
+std::string CutUtf8(const std::string& utf8, size_t characters, size_t bytes)
+{
+    // The ends of the first characters: before each byte that starts one,
+    // and at the end.
+    size_t end = 0, count = 0;
+    for (size_t i = 1; i <= utf8.size() && i <= bytes && count < characters; ++i) {
+        if (i == utf8.size() || (static_cast<unsigned char>(utf8[i]) & ~ContinuationMask) != ContinuationTag) {
+            end = i;
+            ++count;
+        }
+    }
+    return utf8.substr(0, end);
+}
+
 std::string Utf8ToAnsi(const std::string& utf8)
 {
     std::u16string text;

@@ -30,3 +30,8 @@ std::string TextToAnsi(const std::u16string& text);
 // which cairo and terminals take the saver's text.
 std::string AnsiToUtf8(const std::string& ansi);
 std::string Utf8ToAnsi(const std::string& utf8);
+
+// The longest start of utf8 of at most characters characters and at most
+// bytes bytes that ends between two characters (any byte that does not
+// continue a character starts one).
+std::string CutUtf8(const std::string& utf8, size_t characters, size_t bytes);

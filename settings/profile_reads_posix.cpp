@@ -68,10 +68,16 @@ unsigned ReadProfileInt(const ProfileNames* names, SettingKey key, int defaultVa
     return GetProfileNumber(g_loaded, names->section, names->keys[key], defaultValue);
 }
 
+// The record holds UTF-8 here; the profile functions' rules give the ANSI
+// code page.
 unsigned long ReadProfileString(const ProfileNames* names, SettingKey key, const char* defaultValue, char* buffer,
                                 unsigned long size)
 {
-    return CopyProfileString(g_loaded, names->section, names->keys[key], defaultValue, buffer, size);
+    std::string ansi(size, '\0');
+    CopyProfileString(g_loaded, names->section, names->keys[key], defaultValue, &ansi[0], size);
+    const std::string utf8 = CutUtf8(AnsiToUtf8(ansi.c_str()), size - 1, size - 1);
+    std::memcpy(buffer, utf8.c_str(), utf8.size() + 1);
+    return utf8.size();
 }
 
 void EndProfileReads()

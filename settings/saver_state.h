@@ -7,7 +7,12 @@
 #include <cstdint>
 #include "animation/surface.h"
 
-const int TextCapacity = 256;           // 255 characters and the terminating NUL
+const int TextCharacters = 255;
+#ifdef _WIN32
+const int TextCapacity = TextCharacters + 1;    // a byte a character, and the NUL
+#else
+const int TextCapacity = TextCharacters * MostUtf8Bytes + 1;
+#endif
 
 struct SaverState {
 #ifdef _WIN32
@@ -17,7 +22,7 @@ struct SaverState {
     volatile LONG stop;                 // written and read with Interlocked calls only
 #endif
     int32_t method;                     // DrawMethod; values outside 0..2 are kept as read
-    char text[TextCapacity];            // bytes of the Windows ANSI code page
+    char text[TextCapacity];            // the ANSI code page on Windows, UTF-8 elsewhere
     Color color;
     int32_t cycle;                      // 0 or 1 after a load
     int32_t speed;
