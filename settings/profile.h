@@ -17,6 +17,13 @@ const int SettingsSave = 1;
 // so that it loads back unchanged; one of blanks alone is saved empty.
 void TransferSettings(int save, SaverState* state);
 
+#ifndef _WIN32
+// Loads the settings of state as TransferSettings does, from the settings
+// file at path instead of the user's (settings/profile_reads.h tells what it
+// found). False, loading nothing, when path is longer than a path may be.
+bool LoadSettingsFile(const char* path, SaverState* state);
+#endif
+
 #ifdef _WIN32
 // Prepares the saver window's instance as its window is created: runtime
 // fields cleared, window stored, settings loaded.
