@@ -9,6 +9,9 @@
 const int SettingsLoad = 0;
 const int SettingsSave = 1;
 
+// Elsewhere the text and face name are UTF-8, read and written in Unicode
+// (settings/profile_reads.h, settings/profile_writes.h).
+//
 // Loads (save == 0) or stores (any other value) the six settings of state:
 // method, text, color, cycle, speed and logFont. Missing keys load their
 // defaults; an empty text becomes "Lumivane" in the record. A text or face
