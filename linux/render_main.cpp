@@ -1,6 +1,7 @@
 // lumivane-render: the saver drawn without a display, frame after frame on an
 // image, written as an animated GIF that plays at about the speed the saver
-// moves on screen, or as a PNG of the last frame.
+// moves on screen, or as a PNG of the last frame. The settings are the
+// defaults, or those of a settings file, then the options.
 #include <cairo.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +19,9 @@
 #include "linux/output_file.h"
 #include "linux/settings_options.h"
 #include "settings/defaults.h"
+#include "settings/profile.h"
+#include "settings/profile_names.h"
+#include "settings/profile_reads.h"
 
 namespace {
 
@@ -48,6 +52,7 @@ struct RenderRequest {
     int64_t frames;
     std::string output;
     OutputKind kind;
+    std::string settingsFile;           // empty when the settings start from the defaults
 };
 
 const char Usage[] =
@@ -55,7 +60,10 @@ const char Usage[] =
     "Renders the Lumivane screen saver without a display: an animated GIF of the\n"
     "frames, or a PNG of the last one.\n"
     "\n"
-    "Settings:\n";
+    "Settings:\n"
+    "  --settings FILE    start from the settings in FILE, a settings file as the\n"
+    "                     saver keeps in ~/.config/lumivane/control.ini; the other\n"
+    "                     options change them, wherever they stand\n";
 const char RenderOptionsHelp[] =
     "\n"
     "Rendering:\n"
@@ -102,13 +110,15 @@ bool ParseSize(const std::string& text, int* width, int* height)
 }
 
 // Reads the command line into request. Returns -1 to go on, or the exit
-// code to end with at once (help, version, bad input).
+// code to end with at once (help, version, bad input). Read again over a
+// settings file's settings, it gives the same answer.
 int ReadRequest(int argc, char** argv, RenderRequest* request)
 {
     CommandLine line = {argc, argv, 1, false};
     Argument argument;
     std::string value, error;
     bool haveOutput = false;
+    bool haveSettings = false;
     while (ReadArgument(&line, &argument)) {
         if (!argument.isOption) {
             if (haveOutput)
@@ -118,6 +128,15 @@ int ReadRequest(int argc, char** argv, RenderRequest* request)
             continue;
         }
         const std::string& name = argument.name;
+        if (name == "settings") {
+            if (!TakeValue(&line, argument, &value, &error))
+                return Refuse(error);
+            if (haveSettings)
+                return Refuse("one settings file only: \"" + value + "\" is one too many");
+            request->settingsFile = value;
+            haveSettings = true;
+            continue;
+        }
         SettingOutcome setting = ApplySettingOption(&line, argument, &request->settings, &error);
         if (setting == SettingRejected)
             return Refuse(error);
@@ -153,6 +172,28 @@ int ReadRequest(int argc, char** argv, RenderRequest* request)
         request->kind = OutputPng;
     else
         return Refuse("the output must end in .gif or .png: \"" + request->output + "\"");
+    return -1;
+}
+
+// Loads settings from the settings file at path as the saver loads its own,
+// and says what it could not use of the values, as the saver does. A file
+// that cannot serve is bad input: returns -1 to go on, or the exit code.
+int LoadSettingsFrom(const std::string& path, SaverState* settings)
+{
+    if (!LoadSettingsFile(path.c_str(), settings))
+        return Refuse(path + " cannot be read (" + std::strerror(ENAMETOOLONG) + ")");
+    switch (LastSettingsFileUse()) {
+    case SettingsFileMissing:
+        return Refuse("no settings file " + path);
+    case SettingsFileUnusable:
+        return Refuse(SettingsFileUnusableReason());
+    case SettingsFileWithoutSection:
+        return Refuse(path + " holds no [" PROFILE_SECTION_NAME "] section: no settings file");
+    case SettingsFileUsed:
+        break;
+    }
+    if (!SettingsFileProblem().empty())
+        Say(SettingsFileProblem(), 0);
     return -1;
 }
 
@@ -280,6 +321,12 @@ int main(int argc, char** argv)
     int exitCode = ReadRequest(argc, argv, &request);
     if (exitCode >= 0)
         return exitCode;
+    // The file first, then the options over it.
+    if (!request.settingsFile.empty()) {
+        if ((exitCode = LoadSettingsFrom(request.settingsFile, &request.settings)) >= 0)
+            return exitCode;
+        ReadRequest(argc, argv, &request);
+    }
 
     FileReplacement output;
     std::string error, reason;

@@ -1,7 +1,8 @@
 // Reads and writes the settings record in the private profile file, through
 // the system's profile functions (settings/private_profile.h names them where
-// the system has none); a load reads through settings/profile_reads.h, which
-// elsewhere reads the file once for all its keys. Where the file lives and
+// the system has none); a load reads through settings/profile_reads.h and a
+// save writes through settings/profile_writes.h, which elsewhere read and
+// write the file once for all its keys, in Unicode. Where the file lives and
 // what its names are is the one thing each system decides for itself
 // (settings/profile_location).
 #include "settings/profile.h"
@@ -10,6 +11,7 @@
 #include "settings/private_profile.h"
 #include "settings/profile_location.h"
 #include "settings/profile_reads.h"
+#include "settings/profile_writes.h"
 
 const int NumberCapacity = 12;          // "-2147483648" and the NUL
 const int DecimalBase = 10;
@@ -27,20 +29,8 @@ const char SingleQuote = '\'';
 const int QuotePairLength = 2;
 
 // A text or face name as it stands in the file: the field's characters and
-// a pair of quotes. Reading through a buffer this large also keeps a quoted
-// value whole: Wine drops one more character from a quoted value that fills
-// the caller's buffer.
+// a pair of quotes.
 const int ValueCapacity = TextCapacity + QuotePairLength;
-
-// field gets at most capacity - 1 characters of value, and a NUL.
-static void CopyCut(char* field, const char* value, int capacity)
-{
-    int length = 0;
-    while (length < capacity - 1 && value[length] != '\0')
-        ++length;
-    std::memcpy(field, value, length);
-    field[length] = '\0';
-}
 
 // number in decimal digits, with a sign when negative, as "%d" writes it;
 // done by hand because the C runtime's formatting drags in locale support
@@ -73,22 +63,13 @@ static int ReadProfileNumber(const ProfileNames* names, SettingKey key, int defa
     return static_cast<int>(ReadProfileInt(names, key, defaultValue));
 }
 
-// Reads a text into a field of capacity characters, cut to capacity - 1.
-static void ReadProfileText(const ProfileNames* names, SettingKey key, const char* defaultValue,
-                            char* field, int capacity)
-{
-    char value[ValueCapacity];
-    ReadProfileString(names, key, defaultValue, value, capacity + QuotePairLength);
-    CopyCut(field, value, capacity);
-}
-
 // Each key's default is the field's default value, which the record holds
 // when its key is read.
 static void LoadSettings(const ProfileNames* names, SaverState* state)
 {
     ApplyDefaultSettings(state);
     BeginProfileReads(names);
-    ReadProfileText(names, KeyText, state->text, state->text, TextCapacity);
+    ReadProfileText(names, KeyText, state->text, state->text, TextCapacity, TextCharacters);
     int red = ReadProfileNumber(names, KeyColorR, Channel(state->color, RedChannel));
     int green = ReadProfileNumber(names, KeyColorG, Channel(state->color, GreenChannel));
     int blue = ReadProfileNumber(names, KeyColorB, Channel(state->color, BlueChannel));
@@ -103,7 +84,7 @@ static void LoadSettings(const ProfileNames* names, SaverState* state)
     font->lfWeight = ReadProfileNumber(names, KeyWeight, font->lfWeight);
     font->lfCharSet = static_cast<uint8_t>(ReadProfileNumber(names, KeyCharset, font->lfCharSet));
     font->lfItalic = static_cast<uint8_t>(ReadProfileNumber(names, KeyItalic, font->lfItalic));
-    ReadProfileText(names, KeyFaceName, font->lfFaceName, font->lfFaceName, LF_FACESIZE);
+    ReadProfileText(names, KeyFaceName, font->lfFaceName, font->lfFaceName, LF_FACESIZE, FaceNameCharacters);
     EndProfileReads();
 }
 
@@ -156,19 +137,20 @@ static void WriteProfileText(const ProfileNames* names, SettingKey key, const ch
 {
     char value[ValueCapacity];
     PrepareProfileValue(field, capacity, value);
-    WritePrivateProfileStringA(names->section, names->keys[key], value, names->path);
+    WriteProfileValue(names, key, value);
 }
 
 static void WriteProfileNumber(const ProfileNames* names, SettingKey key, int number)
 {
     char value[NumberCapacity];
     FormatDecimal(number, value);
-    WritePrivateProfileStringA(names->section, names->keys[key], value, names->path);
+    WriteProfileValue(names, key, value);
 }
 
 // A failed write is not reported: the caller carries on as after a save.
 static void SaveSettings(const ProfileNames* names, const SaverState* state)
 {
+    BeginProfileWrites(names);
     WriteProfileText(names, KeyText, state->text, TextCapacity);
     WriteProfileNumber(names, KeyColorR, Channel(state->color, RedChannel));
     WriteProfileNumber(names, KeyColorG, Channel(state->color, GreenChannel));
@@ -182,6 +164,14 @@ static void SaveSettings(const ProfileNames* names, const SaverState* state)
     WriteProfileNumber(names, KeyCharset, state->logFont.lfCharSet);
     WriteProfileNumber(names, KeyItalic, state->logFont.lfItalic);
     WriteProfileText(names, KeyFaceName, state->logFont.lfFaceName, LF_FACESIZE);
+    EndProfileWrites(names);
+}
+
+// The file keeps an empty text; the record never holds one.
+static void KeepTextShown(SaverState* state)
+{
+    if (state->text[0] == '\0')
+        std::strcpy(state->text, DefaultText);
 }
 
 void TransferSettings(int save, SaverState* state)
@@ -192,10 +182,22 @@ void TransferSettings(int save, SaverState* state)
         LoadSettings(&names, state);
     else
         SaveSettings(&names, state);
-    // The file keeps an empty text; the record never holds one.
-    if (state->text[0] == '\0')
-        std::strcpy(state->text, DefaultText);
+    KeepTextShown(state);
 }
+
+#ifndef _WIN32
+bool LoadSettingsFile(const char* path, SaverState* state)
+{
+    ProfileNames names;
+    FindProfileNames(state, 0, &names);
+    if (std::strlen(path) >= sizeof names.path)
+        return false;
+    std::strcpy(names.path, path);
+    LoadSettings(&names, state);
+    KeepTextShown(state);
+    return true;
+}
+#endif
 
 #ifdef _WIN32
 void ResetSaverState(HWND window)

@@ -9,6 +9,9 @@
 const int SettingsLoad = 0;
 const int SettingsSave = 1;
 
+// Elsewhere the text and face name are UTF-8, read and written in Unicode
+// (settings/profile_reads.h, settings/profile_writes.h).
+//
 // Loads (save == 0) or stores (any other value) the six settings of state:
 // method, text, color, cycle, speed and logFont. Missing keys load their
 // defaults; an empty text becomes "Lumivane" in the record. A text or face
@@ -16,6 +19,13 @@ const int SettingsSave = 1;
 // profile reader would strip blanks or quotes from it, inside double quotes,
 // so that it loads back unchanged; one of blanks alone is saved empty.
 void TransferSettings(int save, SaverState* state);
+
+#ifndef _WIN32
+// Loads the settings of state as TransferSettings does, from the settings
+// file at path instead of the user's (settings/profile_reads.h tells what it
+// found). False, loading nothing, when path is longer than a path may be.
+bool LoadSettingsFile(const char* path, SaverState* state);
+#endif
 
 #ifdef _WIN32
 // Prepares the saver window's instance as its window is created: runtime

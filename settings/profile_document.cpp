@@ -3,6 +3,7 @@
 // 1252, one byte to one character, so counts are the same on both sides.
 #include "settings/profile_document.h"
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -39,6 +40,9 @@ const BasePrefix BasePrefixes[] = {{u'b', 2}, {u'o', 8}, {u'x', 16}};
 
 // The system reads a number through a buffer of this many characters.
 const unsigned long NumberCapacity = 30;
+
+// A buffer larger than any value: a read through it cuts nothing.
+const unsigned long WholeValue = ULONG_MAX;
 
 // A list ends with an extra NUL; the room a listing keeps for the two.
 const unsigned long ListTerminators = 2;
@@ -164,9 +168,8 @@ std::u16string OrEmpty(const char* ansi) { return ansi != nullptr ? AnsiToText(a
 
 // GetPrivateProfileStringW's answer: the characters before its count.
 std::u16string ReadText(const ProfileDocument* document, const char* section, const char* key,
-                        const char* defaultValue, unsigned long size)
+                        std::u16string fallback, unsigned long size)
 {
-    std::u16string fallback = OrEmpty(defaultValue);
     if (section == nullptr)
         return document != nullptr ? ListSections(*document, size) : std::u16string();
     if (key == nullptr) {
@@ -225,6 +228,45 @@ unsigned ParseNumber(const std::u16string& text, bool* whole)
     *whole = at > digits && at == text.size();
     return negative ? 0u - value : value;
 }
+// Sets the value of a key, found as a read finds it; a new key goes to the
+// end of the first section of the name, a new section to the end of the
+// file. A new name keeps its trailing blanks, a value loses its leading ones.
+bool SetValue(ProfileDocument* document, const std::u16string& sectionName, const std::u16string& keyName,
+              const std::u16string& value)
+{
+    std::vector<ProfileSection>& sections = document->sections;
+    ProfileKey* target = nullptr;
+    std::u16string wantedSection = Trim(sectionName);
+    std::u16string wantedKey = Trim(keyName);
+    for (ProfileSection& s : sections) {
+        if (!SameProfileName(s.name, wantedSection))
+            continue;
+        for (ProfileKey& k : s.keys)
+            if (SameProfileName(k.name, wantedKey)) {
+                target = &k;
+                break;
+            }
+        if (target == nullptr) {
+            s.keys.emplace_back();
+            target = &s.keys.back();
+            target->name = TrimLeading(keyName);
+        }
+        break;
+    }
+    if (target == nullptr) {
+        sections.emplace_back();
+        sections.back().name = TrimLeading(sectionName);
+        sections.back().keys.emplace_back();
+        target = &sections.back().keys.back();
+        target->name = TrimLeading(keyName);
+    }
+    std::u16string newValue = TrimLeading(value);
+    if (target->hasValue && target->value == newValue)
+        return false;
+    target->hasValue = true;
+    target->value = newValue;
+    return true;
+}
 
 } // namespace
 
@@ -238,11 +280,11 @@ bool SameProfileName(const std::u16string& a, const std::u16string& b)
     return true;
 }
 
-ProfileDocument ParseProfile(const std::string& bytes)
+ProfileDocument ParseProfile(const std::string& bytes, MarklessBytes markless)
 {
     ProfileDocument document;
     std::u16string text;
-    document.encoding = DecodeProfileText(bytes, &text);
+    document.encoding = DecodeProfileText(bytes, &text, markless);
     document.sections.emplace_back();
     // A key without a name is dropped right after another one without a name.
     bool afterKey = false;
@@ -303,7 +345,8 @@ ProfileDocument ParseProfile(const std::string& bytes)
     return document;
 }
 
-std::string SerializeProfile(const ProfileDocument& document)
+// The file's text as a write leaves it.
+static std::u16string ProfileText(const ProfileDocument& document)
 {
     const char16_t lineEnd[] = {CarriageReturn, LineFeed, Nul};
     std::u16string text;
@@ -317,7 +360,25 @@ std::string SerializeProfile(const ProfileDocument& document)
             text += lineEnd;
         }
     }
-    return EncodeProfileText(text, document.encoding);
+    return text;
+}
+
+std::string SerializeProfile(const ProfileDocument& document)
+{
+    return EncodeProfileText(ProfileText(document), document.encoding);
+}
+
+std::string SerializeProfileForAnyText(const ProfileDocument& document)
+{
+    const std::u16string text = ProfileText(document);
+    if (document.encoding != ProfileAnsi && document.encoding != ProfileUtf8WithoutMark)
+        return EncodeProfileText(text, document.encoding);
+    // The round trip also catches 1252 text whose bytes would read as UTF-8
+    // or start with a mark.
+    const std::string ansi = EncodeProfileText(text, ProfileAnsi);
+    std::u16string back;
+    DecodeProfileText(ansi, &back, MarklessUtf8OrAnsi);
+    return back == text ? ansi : EncodeProfileText(text, ProfileUtf8);
 }
 
 ProfileString GetProfileString(const ProfileDocument* document, const char* section, const char* key,
@@ -326,7 +387,7 @@ ProfileString GetProfileString(const ProfileDocument* document, const char* sect
     ProfileString result;
     if (size == 0)
         return result;
-    std::u16string text = ReadText(document, section, key, defaultValue, size);
+    std::u16string text = ReadText(document, section, key, OrEmpty(defaultValue), size);
     result.count = text.size();
     result.written = TextToAnsi(text);
     result.written.push_back('\0');
@@ -341,10 +402,16 @@ unsigned long CopyProfileString(const ProfileDocument* document, const char* sec
     return result.count;
 }
 
+std::u16string GetProfileText(const ProfileDocument* document, const char* section, const char* key,
+                              const std::u16string& defaultValue)
+{
+    return ReadText(document, section, key, defaultValue, WholeValue);
+}
+
 unsigned GetProfileNumber(const ProfileDocument* document, const char* section, const char* key, int defaultValue,
                           bool* whole)
 {
-    std::u16string text = ReadText(document, section, key, "", NumberCapacity);
+    std::u16string text = ReadText(document, section, key, std::u16string(), NumberCapacity);
     bool taken = true;
     unsigned number = static_cast<unsigned>(defaultValue);
     if (!text.empty() && text[0] != Nul)
@@ -381,38 +448,10 @@ bool SetProfileString(ProfileDocument* document, const char* section, const char
         }
         return false;
     }
-    // Found as a read finds it; a new key goes to the end of the first
-    // section of the name, a new section to the end of the file. A new name
-    // keeps its trailing blanks, a value loses its leading ones.
-    ProfileKey* target = nullptr;
-    std::u16string wantedSection = Trim(sectionName);
-    std::u16string wantedKey = Trim(keyName);
-    for (ProfileSection& s : sections) {
-        if (!SameProfileName(s.name, wantedSection))
-            continue;
-        for (ProfileKey& k : s.keys)
-            if (SameProfileName(k.name, wantedKey)) {
-                target = &k;
-                break;
-            }
-        if (target == nullptr) {
-            s.keys.emplace_back();
-            target = &s.keys.back();
-            target->name = TrimLeading(keyName);
-        }
-        break;
-    }
-    if (target == nullptr) {
-        sections.emplace_back();
-        sections.back().name = TrimLeading(sectionName);
-        sections.back().keys.emplace_back();
-        target = &sections.back().keys.back();
-        target->name = TrimLeading(keyName);
-    }
-    std::u16string newValue = TrimLeading(AnsiToText(value));
-    if (target->hasValue && target->value == newValue)
-        return false;
-    target->hasValue = true;
-    target->value = newValue;
-    return true;
+    return SetValue(document, sectionName, keyName, AnsiToText(value));
+}
+
+bool SetProfileText(ProfileDocument* document, const char* section, const char* key, const std::u16string& value)
+{
+    return SetValue(document, AnsiToText(section), AnsiToText(key), value);
 }

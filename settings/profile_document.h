@@ -30,8 +30,17 @@ struct ProfileDocument {
     std::vector<ProfileSection> sections;   // the nameless one first
 };
 
-ProfileDocument ParseProfile(const std::string& bytes);
+// markless says how bytes without a mark read: as the system's functions
+// read them (the code page), or as the settings on Linux read them.
+ProfileDocument ParseProfile(const std::string& bytes, MarklessBytes markless = MarklessAnsi);
 std::string SerializeProfile(const ProfileDocument& document);
+// The bytes of document for a reader under MarklessUtf8OrAnsi, which reads
+// them back as the same text: in the document's encoding when it came with a
+// mark; else in code page 1252 without a mark when its text fits the code
+// page and reads back the same (as the system's functions read it, and as
+// the Windows program writes a new file), else in UTF-8 after a mark, which
+// the system's functions read too.
+std::string SerializeProfileForAnyText(const ProfileDocument& document);
 
 // What GetPrivateProfileStringA returns and the bytes it writes to the
 // caller's buffer, from the first on (empty when it writes none). A null
@@ -47,6 +56,12 @@ ProfileString GetProfileString(const ProfileDocument* document, const char* sect
 unsigned long CopyProfileString(const ProfileDocument* document, const char* section, const char* key,
                                 const char* defaultValue, char* buffer, unsigned long size);
 
+// What GetPrivateProfileStringW returns for key in section (neither null),
+// however long the value: the value, one pair of matching outer quotes gone,
+// else defaultValue less its trailing spaces.
+std::u16string GetProfileText(const ProfileDocument* document, const char* section, const char* key,
+                              const std::u16string& defaultValue);
+
 // What GetPrivateProfileIntA returns. whole, when not null, tells whether
 // the characters the reader looks at (29 at most, outer quotes gone) were a
 // number through and through: blanks, a sign, a base prefix and at least one
@@ -60,3 +75,5 @@ bool SameProfileName(const std::u16string& a, const std::u16string& b);
 // Applies WritePrivateProfileStringA to document (section is not null).
 // Returns whether the file's content changed, and so must be written.
 bool SetProfileString(ProfileDocument* document, const char* section, const char* key, const char* value);
+// The same for a value given as UTF-16 (section, key and value set).
+bool SetProfileText(ProfileDocument* document, const char* section, const char* key, const std::u16string& value);

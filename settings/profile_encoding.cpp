@@ -142,6 +142,15 @@ void DecodeUtf8(const std::string& bytes, size_t start, std::u16string* text)
         AppendCodePoint(DecodeSequence(bytes, &at), text);
 }
 
+// Whether every sequence of bytes decodes to a character.
+bool IsValidUtf8(const std::string& bytes)
+{
+    for (size_t at = 0; at < bytes.size();)
+        if (DecodeSequence(bytes, &at) > LastCodePoint)
+            return false;
+    return true;
+}
+
 void EncodeUtf8(const std::u16string& text, std::string* bytes)
 {
     for (size_t i = 0; i < text.size(); ++i) {
@@ -159,7 +168,7 @@ void EncodeUtf8(const std::u16string& text, std::string* bytes)
 
 } // namespace
 
-ProfileEncoding DecodeProfileText(const std::string& bytes, std::u16string* text)
+ProfileEncoding DecodeProfileText(const std::string& bytes, std::u16string* text, MarklessBytes markless)
 {
     text->clear();
     if (StartsWith(bytes, Utf8Mark, sizeof Utf8Mark)) {
@@ -174,6 +183,10 @@ ProfileEncoding DecodeProfileText(const std::string& bytes, std::u16string* text
         DecodeUtf16(bytes, sizeof Utf16BeMark, true, text);
         return ProfileUtf16Be;
     }
+    if (markless == MarklessUtf8OrAnsi && IsValidUtf8(bytes)) {
+        DecodeUtf8(bytes, 0, text);
+        return ProfileUtf8WithoutMark;
+    }
     for (unsigned char byte : bytes)
         text->push_back(AnsiToUnicode(byte));
     return ProfileAnsi;
@@ -187,6 +200,9 @@ std::string EncodeProfileText(const std::u16string& text, ProfileEncoding encodi
         return TextToAnsi(text);
     case ProfileUtf8:
         bytes.assign(reinterpret_cast<const char*>(Utf8Mark), sizeof Utf8Mark);
+        EncodeUtf8(text, &bytes);
+        return bytes;
+    case ProfileUtf8WithoutMark:
         EncodeUtf8(text, &bytes);
         return bytes;
     case ProfileUtf16Le:
@@ -222,10 +238,17 @@ std::string TextToAnsi(const std::u16string& text)
     return ansi;
 }
 
-std::string AnsiToUtf8(const std::string& ansi)
+std::u16string Utf8ToText(const std::string& utf8)
+{
+    std::u16string text;
+    DecodeUtf8(utf8, 0, &text);
+    return text;
+}
+
+std::string TextToUtf8(const std::u16string& text)
 {
     std::string utf8;
-    EncodeUtf8(AnsiToText(ansi.c_str()), &utf8);
+    EncodeUtf8(text, &utf8);
     return utf8;
 }
 
@@ -243,9 +266,3 @@ std::string CutUtf8(const std::string& utf8, size_t characters, size_t bytes)
     return utf8.substr(0, end);
 }
 
-std::string Utf8ToAnsi(const std::string& utf8)
-{
-    std::u16string text;
-    DecodeUtf8(utf8, 0, &text);
-    return TextToAnsi(text);
-}

@@ -72,7 +72,7 @@ ProfileFileReport ReadProfileFile(const char* path, size_t limit, std::string* b
 }
 
 const ProfileDocument* LoadProfileDocument(const char* path, size_t limit, ProfileDocument* document,
-                                           ProfileFileReport* report)
+                                           ProfileFileReport* report, MarklessBytes markless)
 {
     ProfileFileReport found = {ProfileFileUnreadable, EINVAL, 0};
     std::string bytes;
@@ -82,7 +82,7 @@ const ProfileDocument* LoadProfileDocument(const char* path, size_t limit, Profi
         *report = found;
     if (found.state != ProfileFileRead && found.state != ProfileFileMissing)
         return nullptr;
-    *document = ParseProfile(bytes);
+    *document = ParseProfile(bytes, markless);
     return document;
 }
 

@@ -31,11 +31,12 @@ const size_t ProfileFileUnlimited = SIZE_MAX;
 // what was opened.
 ProfileFileReport ReadProfileFile(const char* path, size_t limit, std::string* bytes);
 
-// The document of the file at path as ReadProfileFile reads it: a missing file
-// reads as an empty one; null for any file that cannot be used (a null path
-// too). report, when not null, gets what the read found.
+// The document of the file at path as ReadProfileFile reads it, its bytes
+// without a mark read as markless says: a missing file reads as an empty
+// one; null for any file that cannot be used (a null path too). report, when
+// not null, gets what the read found.
 const ProfileDocument* LoadProfileDocument(const char* path, size_t limit, ProfileDocument* document,
-                                           ProfileFileReport* report);
+                                           ProfileFileReport* report, MarklessBytes markless = MarklessAnsi);
 
 // Whether a write may go ahead: the file, when it exists, and its folder
 // have a write bit set and are writable by this process. A file or folder

@@ -1,6 +1,6 @@
 // The reads of a settings load elsewhere: the file is read and parsed once
-// per load, and each read is answered from its document; what the load could
-// not use is kept for the caller to say.
+// per load, and each read is answered from its document in UTF-16; what the
+// load could not use is kept for the caller to say.
 #include "settings/profile_reads.h"
 #include <cerrno>
 #include <cstring>
@@ -14,6 +14,8 @@ const unsigned long BytesPerKiB = 1024;
 
 ProfileDocument g_document;
 const ProfileDocument* g_loaded;       // null when the file cannot be used
+SettingsFileUse g_use;
+std::string g_unusable;
 std::string g_problem;
 
 const char* TypeName(unsigned type)
@@ -33,25 +35,35 @@ const char* TypeName(unsigned type)
     }
 }
 
-// Why a file that exists was not read, or empty when there is no file: a
-// missing file, or a missing folder above it, is simply no settings.
-std::string FileProblem(const char* path, const ProfileFileReport& report)
+// Why a file that exists was not read.
+std::string UnusableReason(const char* path, const ProfileFileReport& report)
 {
     const std::string file = path;
-    const char* outcome = ": the defaults are used";
     switch (report.state) {
     case ProfileFileNotRegular:
-        return file + " is no regular file (" + TypeName(report.type) + ")" + outcome;
+        return file + " is no regular file (" + TypeName(report.type) + ")";
     case ProfileFileTooLarge:
         return file + " is larger than " + std::to_string(SettingsFileLimit / BytesPerKiB) +
-               " KiB, which no settings file needs" + outcome;
-    case ProfileFileUnreadable:
-        if (report.error == ENOENT)
-            return std::string();
-        return file + " cannot be read (" + std::strerror(report.error) + ")" + outcome;
+               " KiB, which no settings file needs";
     default:
-        return std::string();
+        return file + " cannot be read (" + std::strerror(report.error) + ")";
     }
+}
+
+// A missing file, or a missing folder above it, is simply no settings.
+SettingsFileUse FileUse(const ProfileFileReport& report)
+{
+    if (report.state == ProfileFileMissing || (report.state == ProfileFileUnreadable && report.error == ENOENT))
+        return SettingsFileMissing;
+    return report.state == ProfileFileRead ? SettingsFileUsed : SettingsFileUnusable;
+}
+
+bool HasSection(const ProfileDocument& document, const char* section)
+{
+    for (const ProfileSection& s : document.sections)
+        if (SameProfileName(s.name, AnsiToText(section)))
+            return true;
+    return false;
 }
 
 }  // namespace
@@ -59,8 +71,13 @@ std::string FileProblem(const char* path, const ProfileFileReport& report)
 void BeginProfileReads(const ProfileNames* names)
 {
     ProfileFileReport report;
-    g_loaded = LoadProfileDocument(names->path, SettingsFileLimit, &g_document, &report);
-    g_problem = g_loaded != nullptr ? CheckSettings(*g_loaded, *names) : FileProblem(names->path, report);
+    g_loaded = LoadProfileDocument(names->path, SettingsFileLimit, &g_document, &report, MarklessUtf8OrAnsi);
+    g_use = FileUse(report);
+    if (g_use == SettingsFileUsed && !HasSection(g_document, names->section))
+        g_use = SettingsFileWithoutSection;
+    g_unusable = g_use == SettingsFileUnusable ? UnusableReason(names->path, report) : std::string();
+    g_problem = g_loaded != nullptr ? CheckSettings(*g_loaded, *names)
+                                    : g_unusable.empty() ? g_unusable : g_unusable + ": the defaults are used";
 }
 
 unsigned ReadProfileInt(const ProfileNames* names, SettingKey key, int defaultValue)
@@ -68,22 +85,28 @@ unsigned ReadProfileInt(const ProfileNames* names, SettingKey key, int defaultVa
     return GetProfileNumber(g_loaded, names->section, names->keys[key], defaultValue);
 }
 
-// The record holds UTF-8 here; the profile functions' rules give the ANSI
-// code page.
-unsigned long ReadProfileString(const ProfileNames* names, SettingKey key, const char* defaultValue, char* buffer,
-                                unsigned long size)
+void ReadProfileText(const ProfileNames* names, SettingKey key, const char* defaultValue, char* field, int capacity,
+                     int characters)
 {
-    std::string ansi(size, '\0');
-    CopyProfileString(g_loaded, names->section, names->keys[key], defaultValue, &ansi[0], size);
-    const std::string utf8 = CutUtf8(AnsiToUtf8(ansi.c_str()), size - 1, size - 1);
-    std::memcpy(buffer, utf8.c_str(), utf8.size() + 1);
-    return utf8.size();
+    const std::u16string text = GetProfileText(g_loaded, names->section, names->keys[key], Utf8ToText(defaultValue));
+    const std::string utf8 = CutUtf8(TextToUtf8(text), characters, capacity - 1);
+    std::memcpy(field, utf8.c_str(), utf8.size() + 1);
 }
 
 void EndProfileReads()
 {
     g_document = ProfileDocument();
     g_loaded = nullptr;
+}
+
+SettingsFileUse LastSettingsFileUse()
+{
+    return g_use;
+}
+
+const std::string& SettingsFileUnusableReason()
+{
+    return g_unusable;
 }
 
 const std::string& SettingsFileProblem()

@@ -10,6 +10,7 @@
 const int TextCharacters = 255;
 #ifdef _WIN32
 const int TextCapacity = TextCharacters + 1;    // a byte a character, and the NUL
+const int FaceNameCharacters = LF_FACESIZE - 1;
 #else
 const int TextCapacity = TextCharacters * MostUtf8Bytes + 1;
 #endif

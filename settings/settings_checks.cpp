@@ -33,22 +33,32 @@ const NumberRule NumberRules[] = {
 };
 
 // A name or value is shown cut to this many characters, and its control
-// characters as "?", so that a message stays one short line.
+// characters (C0, DEL and C1, which terminals obey too) as "?", so that a
+// message stays one short line.
 const size_t ShownCharacters = 40;
 const char16_t FirstPrintable = u' ';
 const char16_t Delete = 0x7F;
+const char16_t LastControl = 0x9F;
+const char16_t LowSurrogateFirst = 0xDC00, LowSurrogateLast = 0xDFFF;
 const char16_t CommentMark = u';';
 // Shorter names than the shortest key would match too many keys to help.
 const size_t LeastLikelyName = 4;
 const char16_t UpperA = u'A', UpperZ = u'Z', CaseOffset = u'a' - u'A';
 
+bool ContinuesCharacter(char16_t c) { return c >= LowSurrogateFirst && c <= LowSurrogateLast; }
+
+// In UTF-8, cut by whole characters: a surrogate pair counts as one.
 std::string Shown(const std::u16string& text)
 {
-    std::u16string shown = text.substr(0, ShownCharacters);
-    for (char16_t& c : shown)
-        if (c < FirstPrintable || c == Delete)
-            c = u'?';
-    return AnsiToUtf8(TextToAnsi(shown)) + (text.size() > ShownCharacters ? "..." : "");
+    std::u16string shown;
+    size_t at = 0;
+    for (size_t characters = 0; at < text.size(); ++at) {
+        if (!ContinuesCharacter(text[at]) && characters++ == ShownCharacters)
+            break;
+        const char16_t c = text[at];
+        shown.push_back(c < FirstPrintable || (c >= Delete && c <= LastControl) ? u'?' : c);
+    }
+    return TextToUtf8(shown) + (at < text.size() ? "..." : "");
 }
 
 int32_t Used(NumberUse use, int32_t number)

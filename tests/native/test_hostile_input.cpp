@@ -166,6 +166,12 @@ std::function<void(const std::string&)> XscreensaverHome(std::function<void(cons
     };
 }
 
+// lumivane-render with the scratch folder's settings file.
+std::vector<std::string> SettingsRender()
+{
+    return {"--settings", "@/config/lumivane/control.ini", "--frames", "1", "--size", "64x48", "@/out.png"};
+}
+
 const HostileCase Cases[] = {
     {"no settings file", Nothing, &g_saver, {"--version"}, 0, 0, "", {}},
     {"a settings file with a value it takes", SettingsFile("[Screen Saver.Lumivane]\r\nMethod=2\r\n"), &g_saver,
@@ -233,6 +239,22 @@ const HostileCase Cases[] = {
      "no usable font", {"config"}},
     {"a face no font has", Nothing, &g_renderer, {"--font", "No Such Face", "--size", "64x48", "@/out.png"}, 0, 0,
      "", {"out.png"}},
+    // lumivane-render --settings FILE: read as the saver reads its own; a file that cannot serve is bad input.
+    {"--settings a FIFO", SettingsEntry([](const std::string& path) { mkfifo(path.c_str(), 0600); }), &g_renderer,
+     SettingsRender(), 0, 2, "lumivane/control.ini is no regular file (a FIFO)", {"config"}},
+    {"--settings /dev/zero", Nothing, &g_renderer, {"--settings", "/dev/zero", "@/out.png"}, 0, 2,
+     "/dev/zero is no regular file (a device)", {}},
+    {"--settings a file one byte too large", SettingsFileOfSize(SettingsFileLimit + 1, false), &g_renderer,
+     SettingsRender(), 0, 2, "lumivane/control.ini is larger than 64 KiB, which no settings file needs", {"config"}},
+    {"--settings a file of 200 MB", SettingsFileOfSize(LargeFile, true), &g_renderer, SettingsRender(), 0, 2,
+     "lumivane/control.ini is larger than 64 KiB", {"config"}},
+    {"--settings a missing file", Nothing, &g_renderer, {"--settings", "@/none.ini", "@/out.png"}, 0, 2,
+     "no settings file /", {}},
+    {"--settings a file without the settings", SettingsFile("[Other]\r\nMethod=2\r\n"), &g_renderer,
+     SettingsRender(), 0, 2, "control.ini holds no [Screen Saver.Lumivane] section: no settings file", {"config"}},
+    {"--settings a file with a value it cannot use", SettingsFile("[Screen Saver.Lumivane]\r\nMethod=x\r\n"),
+     &g_renderer, SettingsRender(), 0, 0, "control.ini: Method = x (not a number: the program uses 0)",
+     {"config", "out.png"}},
     // ~/.xscreensaver of every kind: refused in one line, never waited on, left as it was.
     {"~/.xscreensaver a FIFO", XscreensaverHome([](const std::string& path) { mkfifo(path.c_str(), 0600); }),
      &g_shell, {AddScript}, 0, 1, ".xscreensaver: not a regular file", {".xscreensaver", "add"}},

@@ -48,6 +48,8 @@ TEST(RenderCommand, BadInputGetsOneLineAndExitCodeTwo)
         {"--height", "65536", out},
         {"--seed", "-1", out},
         {"--text"},
+        {"--settings"},
+        {"--settings", plain, "--settings", plain, out},
         {scratch.path() + "/out.bmp"},
         {out, scratch.path() + "/second.gif"},
         {},
@@ -123,6 +125,53 @@ TEST(RenderCommand, WritesTheNamedPictureWholeAtTheLimits)
         cairo_surface_destroy(image);
     }
     EXPECT_EQ((std::vector<std::string>{"a.gif", "b.PNG", "c.png"}), scratch.Files()) << "no temporary file stays";
+}
+
+// A settings file gives the picture its options give, and options, wherever
+// they stand, change what the file says.
+TEST(RenderCommand, ASettingsFileRendersAsItsOptionsDo)
+{
+    ScratchFolder scratch;
+    const std::string section = "[Screen Saver.Lumivane]\r\n";
+    // "[Screen Saver.Lumivane]\r\nText=Привет\r\nlfHeight=-40\r\n" in UTF-16 LE.
+    std::string utf16 = "\xFF\xFE";
+    for (char16_t c : std::u16string(u"[Screen Saver.Lumivane]\r\nText=\u041F\u0440\u0438\u0432\u0435\u0442\r\n"
+                                     u"lfHeight=-40\r\n"))
+        utf16 += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    struct Case {
+        std::string file;
+        std::vector<std::string> withFile;  // the options beside --settings; FILE stands for it
+        std::vector<std::string> same;      // the options alone that mean the same
+    };
+    const Case cases[] = {
+        {section + "Method=2\r\nColorR=255\r\nColorG=128\r\nColorB=0\r\nCycle=0\r\n",
+         {"--settings", "FILE"},
+         {"--method", "straightbeam", "--color", "#FF8000", "--no-cycle"}},
+        {section + "Method=2\r\nColorR=255\r\nColorG=128\r\nColorB=0\r\nCycle=0\r\n",
+         {"--method", "flexbeam", "--settings", "FILE", "--color", "#0000FF"},
+         {"--method", "flexbeam", "--color", "#0000FF", "--no-cycle"}},
+        {utf16, {"--settings=FILE"}, {"--text", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", "--height", "-40"}},
+    };
+    const std::vector<std::string> common = {g_renderer, "--seed", "5", "--frames", "3", "--size", "160x90"};
+    const std::string file = scratch.path() + "/control.ini";
+    for (const Case& c : cases) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << c.file;
+        std::string pictures[2];
+        for (int i = 0; i < 2; ++i) {
+            std::vector<std::string> command = common;
+            for (const std::string& option : i == 0 ? c.withFile : c.same)
+                command.push_back(option == "FILE" ? file : option == "--settings=FILE" ? "--settings=" + file : option);
+            const std::string picture = scratch.path() + "/" + std::to_string(i) + ".png";
+            command.push_back(picture);
+            ProgramRun run = RunProgram(command);
+            EXPECT_EQ(0, run.exitCode) << run.errorOutput;
+            EXPECT_EQ("", run.errorOutput);
+            std::ifstream bytes(picture, std::ios::binary);
+            pictures[i].assign(std::istreambuf_iterator<char>(bytes), std::istreambuf_iterator<char>());
+        }
+        EXPECT_LT(100u, pictures[0].size());
+        EXPECT_TRUE(pictures[0] == pictures[1]) << c.withFile.back();
+    }
 }
 
 TEST(RenderCommand, AnInterruptedRenderLeavesNoFileAndShowsProgress)

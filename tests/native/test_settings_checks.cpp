@@ -4,11 +4,14 @@
 #include <cstring>
 #include <string>
 #include "settings/settings_checks.h"
+#include "support/profile_cases.h"
 
 namespace {
 
 const char Path[] = "/home/u/.config/lumivane/control.ini";
 const std::string Section = "[Screen Saver.Lumivane]\r\n";
+const std::string Grinning = "\xF0\x9F\x98\x80";    // U+1F600, two UTF-16 units
+
 
 struct CheckCase {
     std::string file;
@@ -39,6 +42,11 @@ const CheckCase Cases[] = {
     {Section + "Speed=1\x1b[31m\r\nWords=" + std::string(50, 'x') + "\r\n",
      "Speed = 1?[31m (not a number: the program uses 1); Words = " + std::string(40, 'x') + "... (no such key)"},
     {"\xEF\xBB\xBF" + Section + "Farbe=gr\xC3\xBCn\r\n", "Farbe = gr\xC3\xBCn (no such key)"},
+    // Without a mark as the load reads it; cut by whole characters; C1 controls shown as "?".
+    {Section + "Farbe=gr\xC3\xBCn\r\n\xD0\xA6\xD0\xB2\xD0\xB5\xD1\x82=" + RepeatBytes(Grinning, 41) + "\r\nWords=\xC2\x9B" "1m\r\n",
+     "Farbe = gr\xC3\xBCn (no such key); \xD0\xA6\xD0\xB2\xD0\xB5\xD1\x82 = " + RepeatBytes(Grinning, 40) +
+         "... (no such key); Words = ?1m (no such key)"},
+    {Section + "Farbe=gr\xFCn\r\n", "Farbe = gr\xC3\xBCn (no such key)"},
 };
 
 }  // namespace
@@ -50,6 +58,6 @@ TEST(SettingsChecks, NameEachValueTheProgramCannotUseOnOneLine)
     std::strcpy(names.path, Path);
     for (const CheckCase& c : Cases) {
         SCOPED_TRACE(c.file);
-        EXPECT_EQ(c.said.empty() ? "" : std::string(Path) + ": " + c.said, CheckSettings(ParseProfile(c.file), names));
+        EXPECT_EQ(c.said.empty() ? "" : std::string(Path) + ": " + c.said, CheckSettings(ParseProfile(c.file, MarklessUtf8OrAnsi), names));
     }
 }

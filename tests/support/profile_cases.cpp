@@ -126,10 +126,13 @@ struct Cursor {
         long count = 0;
         if (!Number(&count) || count < 0)
             return Fail("expected a count");
+        if (!numbered) {
+            bytes->append(RepeatBytes(text, count));
+            return true;
+        }
         for (long i = 0; i < count; ++i) {
             std::string copy = text;
-            for (size_t mark = copy.find("%d"); numbered && mark != std::string::npos;
-                 mark = copy.find("%d", mark))
+            for (size_t mark = copy.find("%d"); mark != std::string::npos; mark = copy.find("%d", mark))
                 copy.replace(mark, 2, std::to_string(i));
             bytes->append(copy);
         }
@@ -161,6 +164,14 @@ bool ParseCall(Cursor* cursor, const std::string& call, ProfileCase* c)
 const char* Argument(const ProfileCase& c, int i) { return c.isNull[i] ? nullptr : c.arguments[i].c_str(); }
 
 } // namespace
+
+std::string RepeatBytes(const std::string& piece, long count)
+{
+    std::string bytes;
+    for (long i = 0; i < count; ++i)
+        bytes += piece;
+    return bytes;
+}
 
 std::string EscapeBytes(const std::string& bytes)
 {

@@ -28,6 +28,9 @@ std::string ProfileTableDigest(const std::string& text);
 // and the file's bytes afterwards.
 std::string ObserveProfileCase(const ProfileCase& c, const std::string& folder, int serial);
 
+// count copies of piece, as the table's "piece" * count.
+std::string RepeatBytes(const std::string& piece, long count);
+
 // Bytes as one quoted line: printable ASCII as is, everything else escaped.
 std::string EscapeBytes(const std::string& bytes);
 
