@@ -345,44 +345,6 @@ TEST(Saver, SigtermEndsItWhileAHugeFirstFrameIsMade)
     XDestroyWindow(g_display, window);
 }
 
-// Our own window, found by its class.
-Window FindOwnWindow()
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        Window root, parent, *children = nullptr;
-        unsigned int count = 0;
-        XQueryTree(g_display, DefaultRootWindow(g_display), &root, &parent, &children, &count);
-        Window found = 0;
-        for (unsigned int i = 0; i < count && found == 0; ++i) {
-            XClassHint hint = {nullptr, nullptr};
-            if (XGetClassHint(g_display, children[i], &hint) != 0) {
-                if (std::string(hint.res_name) == "lumivane" && std::string(hint.res_class) == "Lumivane")
-                    found = children[i];
-                XFree(hint.res_name);
-                XFree(hint.res_class);
-            }
-        }
-        if (children != nullptr)
-            XFree(children);
-        if (found != 0)
-            return found;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return 0;
-}
-
-TEST(Saver, ByHandAPictureItCannotMakeEndsItWithOneLine)
-{
-    Saver saver(Steady, {}, TightMemory);
-    Window own = FindOwnWindow();
-    ASSERT_NE(0u, own) << "a window of class lumivane, Lumivane";
-    XResizeWindow(g_display, own, 16384, 16384);
-    XSync(g_display, False);
-    ProgramRun run = saver.Wait(5000);
-    EXPECT_EQ(1, run.exitCode) << run.errorOutput;
-    EXPECT_EQ(1, Lines(run.errorOutput)) << run.errorOutput;
-}
-
 TEST(Saver, AnExposureShowsTheFrameAgain)
 {
     Window window = MakeWindowAt(0, 0, 480, 320);
@@ -428,43 +390,86 @@ TEST(Saver, AnExposureShowsTheFrameAgain)
     XDestroyWindow(g_display, window);
 }
 
-TEST(Saver, AnXErrorOtherThanItsWindowGoneIsSaidAndUnderAHostItWaits)
+// Our own window, found by its class.
+Window FindOwnWindow()
 {
-    // Nothing can be drawn on an input-only window: BadMatch.
-    XSetWindowAttributes none = {};
-    Window inputOnly = XCreateWindow(g_display, DefaultRootWindow(g_display), 0, 0, 320, 200, 0, 0, InputOnly,
-                                     CopyFromParent, 0, &none);
-    XMapWindow(g_display, inputOnly);
-    XSync(g_display, False);
-    Saver saver({"--window-id", Hex(inputOnly)});
-    std::this_thread::sleep_for(SettleTime);
-    EXPECT_TRUE(saver.Running()) << saver.Said();
-    ProgramRun run = saver.StopWithinBound("after an X error");
-    EXPECT_EQ(1, Lines(run.errorOutput)) << run.errorOutput;
-    EXPECT_NE(std::string::npos, run.errorOutput.find("BadMatch")) << run.errorOutput;
-    XDestroyWindow(g_display, inputOnly);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        Window root, parent, *children = nullptr, found = 0;
+        unsigned int count = 0;
+        XQueryTree(g_display, DefaultRootWindow(g_display), &root, &parent, &children, &count);
+        for (unsigned int i = 0; i < count && found == 0; ++i) {
+            XClassHint hint = {nullptr, nullptr};
+            if (XGetClassHint(g_display, children[i], &hint) != 0) {
+                if (std::string(hint.res_name) == "lumivane" && std::string(hint.res_class) == "Lumivane")
+                    found = children[i];
+                XFree(hint.res_name);
+                XFree(hint.res_class);
+            }
+        }
+        if (children != nullptr)
+            XFree(children);
+        if (found != 0)
+            return found;
+    }
+    return 0;
 }
 
-TEST(Saver, NoUsableFontByHandEndsItUnderAHostTheWindowStaysBlack)
+TEST(Saver, WhatItCannotDrawIsSaidOnceAndEndsItByHandUnderAHostTheWindowIsBlack)
 {
     ScratchFolder scratch;
     std::ofstream(scratch.path() + "/fonts.conf") << "<?xml version=\"1.0\"?>\n<fontconfig><cachedir>"
                                                    << scratch.path() << "</cachedir></fontconfig>\n";
-    const std::string noFonts = "FONTCONFIG_FILE=" + scratch.path() + "/fonts.conf";
-
-    ProgramRun byHand = Saver({}, {noFonts}).Wait(5000);
-    EXPECT_EQ(1, byHand.exitCode) << byHand.errorOutput;
-    EXPECT_EQ(1, Lines(byHand.errorOutput)) << byHand.errorOutput;
-
-    Window window = MakeWindow(480, 320);
-    Saver saver(Steady, {noFonts, "XSCREENSAVER_WINDOW=" + Hex(window)});
-    std::this_thread::sleep_for(SettleTime);
-    EXPECT_TRUE(saver.Running()) << saver.Said();
-    Pixels seen = Look(window);
-    EXPECT_EQ(0, seen.lit + seen.other) << "black";
-    ProgramRun run = saver.StopWithinBound("without a font");
-    EXPECT_EQ(1, Lines(run.errorOutput)) << run.errorOutput;
-    XDestroyWindow(g_display, window);
+    struct Case {
+        const char* what;
+        bool hosted;
+        bool inputOnly;                 // nothing can be drawn on it: BadMatch
+        bool noFont;
+        size_t memoryLimit;             // by hand, its own window then grows beyond it
+        const char* said;
+    };
+    const Case cases[] = {
+        {"by hand, no usable font", false, false, true, 0, "font"},
+        {"by hand, its window grown beyond its memory", false, false, false, TightMemory, "memory"},
+        {"under a host, no usable font", true, false, true, 0, "font"},
+        {"under a host, an X error", true, true, false, 0, "BadMatch"},
+    };
+    for (const Case& c : cases) {
+        XSetWindowAttributes none = {};
+        Window window = !c.hosted     ? 0
+                        : c.inputOnly ? XCreateWindow(g_display, DefaultRootWindow(g_display), 0, 0, 320, 200, 0, 0,
+                                                      InputOnly, CopyFromParent, 0, &none)
+                                      : MakeWindow(480, 320);
+        if (c.inputOnly)
+            XMapWindow(g_display, window);
+        XSync(g_display, False);
+        std::vector<std::string> environment;
+        if (c.noFont)
+            environment.push_back("FONTCONFIG_FILE=" + scratch.path() + "/fonts.conf");
+        if (c.hosted)
+            environment.push_back("XSCREENSAVER_WINDOW=" + Hex(window));
+        Saver saver(Steady, environment, c.memoryLimit);
+        ProgramRun run;
+        if (c.hosted) {
+            std::this_thread::sleep_for(SettleTime);
+            EXPECT_TRUE(saver.Running()) << c.what << ": " << saver.Said();
+            Pixels seen = c.inputOnly ? Pixels() : Look(window);
+            EXPECT_EQ(0, seen.lit + seen.other) << c.what << ": black";
+            run = saver.StopWithinBound(c.what);
+            XDestroyWindow(g_display, window);
+        } else {
+            if (c.memoryLimit != 0) {
+                Window own = FindOwnWindow();
+                ASSERT_NE(0u, own) << "a window of class lumivane, Lumivane";
+                XResizeWindow(g_display, own, 16384, 16384);
+                XSync(g_display, False);
+            }
+            run = saver.Wait(5000);
+            EXPECT_EQ(1, run.exitCode) << c.what;
+        }
+        EXPECT_EQ(1, Lines(run.errorOutput)) << c.what << ": " << run.errorOutput;
+        EXPECT_NE(std::string::npos, run.errorOutput.find(c.said)) << c.what << ": " << run.errorOutput;
+    }
 }
 
 int main(int argc, char** argv)
