@@ -4,24 +4,39 @@
 // is synchronised after each copy, which keeps the saver from running ahead
 // of the display server and brings an error about a vanished window back at
 // once.
+//
+// Every allocation on the way can fail (the image above all, in a host's
+// memory limit): then nothing is drawn. By hand the saver says why and
+// ends; under a host it says why, keeps the window black and tries again
+// when the window's size changes, since a hack that exits is started again
+// at once and would only loop.
 #include "linux/saver_loop.h"
 #include <cairo-xlib.h>
 #include <poll.h>
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <new>
 #include "animation/frame.h"
 #include "animation/surface_cairo.h"
 #include "linux/ending_signals.h"
 
 namespace {
 
-// Ordered: a later kind of news outweighs an earlier one.
-enum WindowNews { NothingNew, RestartFrames, SaverDone };
+const int ExitNoPicture = 1;
 
-// The window's own picture and the image the frames are drawn on.
+// Ordered: a later kind of news outweighs an earlier one.
+enum WindowNews { NothingNew, ShowExposed, RestartFrames, SaverDone };
+
+// The window's own picture and the image the frames are drawn on, which
+// covers the window up to LargestImageSide each way; all null, and an empty
+// image, while nothing can be drawn.
 struct WindowPicture {
     cairo_surface_t* window;
     cairo_t* painter;
     Surface canvas;
+    int width;
+    int height;
 };
 
 uint32_t NextSeed(const SeedChoice& seeds)
@@ -32,37 +47,146 @@ uint32_t NextSeed(const SeedChoice& seeds)
     return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-void Present(WindowPicture* picture, const RECT& box)
+bool IsEmpty(const RECT& r)
 {
-    if (box.left >= box.right || box.top >= box.bottom)
-        return;
-    cairo_set_source_surface(picture->painter, SurfaceImage(picture->canvas), 0, 0);
-    cairo_rectangle(picture->painter, box.left, box.top, box.right - box.left, box.bottom - box.top);
-    cairo_fill(picture->painter);
-    cairo_surface_flush(picture->window);
+    return r.left >= r.right || r.top >= r.bottom;
 }
 
-// A new image the window's size, the frames started on it, and all of it shown.
-void StartWindowFrames(WindowPicture* picture, SaverWindow* saver, Animation* animation, const SaverState* state,
-                       SeedChoice seeds)
+RECT Union(const RECT& a, const RECT& b)
+{
+    if (IsEmpty(a))
+        return b;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+// Shows area of the window: the part on the image is copied from it, the
+// rest (beyond the largest image, or all of it without an image) is black.
+void Show(SaverWindow* saver, WindowPicture* picture, const RECT& area)
+{
+    const int32_t imageRight = std::min(area.right, picture->width);
+    const int32_t imageBottom = std::min(area.bottom, picture->height);
+    if (area.left < imageRight && area.top < imageBottom) {
+        cairo_set_source_surface(picture->painter, SurfaceImage(picture->canvas), 0, 0);
+        cairo_rectangle(picture->painter, area.left, area.top, imageRight - area.left, imageBottom - area.top);
+        cairo_fill(picture->painter);
+        cairo_surface_flush(picture->window);
+    }
+    const int32_t beyondLeft = std::max(area.left, picture->width);
+    ClearToBlack(saver, beyondLeft, area.top, area.right - beyondLeft, area.bottom - area.top);
+    const int32_t belowTop = std::max(area.top, picture->height);
+    ClearToBlack(saver, area.left, belowTop, imageRight - area.left, area.bottom - belowTop);
+}
+
+void DropPicture(WindowPicture* picture)
 {
     DestroyImageSurface(picture->canvas);
-    cairo_xlib_surface_set_size(picture->window, saver->width, saver->height);
+    if (picture->painter != NULL)
+        cairo_destroy(picture->painter);
+    if (picture->window != NULL)
+        cairo_surface_destroy(picture->window);
+    *picture = {NULL, NULL, NULL, 0, 0};
+}
+
+// The window's cairo surface and an image to draw on; false, with the
+// reason, when either cannot be made.
+bool MakePicture(SaverWindow* saver, WindowPicture* picture, std::string* why)
+{
+    const int width = std::min(saver->width, LargestImageSide);
+    const int height = std::min(saver->height, LargestImageSide);
+    picture->window = cairo_xlib_surface_create(saver->display, saver->window, saver->visual, saver->width,
+                                                saver->height);
+    picture->painter = cairo_create(picture->window);
+    if (cairo_status(picture->painter) != CAIRO_STATUS_SUCCESS) {
+        *why = std::string("cannot draw on the window: ") + cairo_status_to_string(cairo_status(picture->painter));
+        return false;
+    }
     // An image like the window: where the display shares memory with us,
     // cairo makes it in that memory, and a copy to the window is the
     // display's work alone.
-    cairo_surface_t* image = cairo_surface_create_similar_image(picture->window, CAIRO_FORMAT_RGB24,
-                                                                saver->width, saver->height);
+    cairo_surface_t* image = cairo_surface_create_similar_image(picture->window, CAIRO_FORMAT_RGB24, width, height);
     picture->canvas = CreateSurfaceOnImage(image);
     cairo_surface_destroy(image);
     if (picture->canvas == NULL)
-        picture->canvas = CreateImageSurface(saver->width, saver->height);
-    const RECT bounds = {0, 0, saver->width, saver->height};
-    StartFrames(animation, state, picture->canvas, bounds, NextSeed(seeds));
-    Present(picture, TakeSurfaceDamage(picture->canvas));
+        picture->canvas = CreateImageSurface(width, height);
+    if (picture->canvas == NULL) {
+        *why = "no memory for a picture of " + std::to_string(width) + " by " + std::to_string(height) + " pixels";
+        return false;
+    }
+    picture->width = width;
+    picture->height = height;
+    return true;
 }
 
-WindowNews ReadEvent(SaverWindow* saver, const XEvent& event)
+// Says why nothing can be drawn and shows the window black. True when the
+// saver waits for a resize, false when it must end.
+bool GiveUp(SaverWindow* saver, WindowPicture* picture, Animation* animation, const std::string& why)
+{
+    std::fprintf(stderr, "%s: %s%s\n", SaverName, why.c_str(),
+                 saver->hosted ? "; black until the window is resized" : "");
+    EndFrames(animation);
+    DropPicture(picture);
+    ClearToBlack(saver, 0, 0, saver->width, saver->height);
+    return saver->hosted;
+}
+
+// True, with the reason, once copying to the window has failed: a cairo
+// context that failed stays failed.
+bool CopyFailed(const WindowPicture* picture, std::string* why)
+{
+    const cairo_status_t status = cairo_status(picture->painter);
+    if (status == CAIRO_STATUS_SUCCESS)
+        return false;
+    *why = std::string("cannot copy the picture to the window: ") + cairo_status_to_string(status);
+    return true;
+}
+
+// A new picture the window's size, the frames started on it, and all of it
+// shown. Without a font there is nothing to draw (the caller has said so):
+// the window stays black. False when nothing can be drawn, with the reason
+// when there is one to say.
+bool StartWindowFrames(WindowPicture* picture, SaverWindow* saver, Animation* animation, const SaverState* state,
+                       SeedChoice seeds, std::string* why)
+{
+    // Making a large image takes longer than a frame: an ending signal
+    // meanwhile ends the saver at once.
+    EndAtOnceOnSignal(true);
+    DropPicture(picture);
+    bool drawing = false;
+    try {
+        drawing = state->font != NULL && MakePicture(saver, picture, why);
+        if (drawing) {
+            const RECT bounds = {0, 0, picture->width, picture->height};
+            StartFrames(animation, state, picture->canvas, bounds, NextSeed(seeds));
+            TakeSurfaceDamage(picture->canvas);
+        }
+    } catch (const std::bad_alloc&) {
+        drawing = false;
+        *why = "out of memory";
+    }
+    if (!drawing)
+        DropPicture(picture);
+    Show(saver, picture, {0, 0, saver->width, saver->height});
+    XSync(saver->display, False);
+    EndAtOnceOnSignal(false);
+    return drawing && !CopyFailed(picture, why);
+}
+
+// One frame drawn and what changed shown; false, with the reason, on failure.
+bool DrawAndShow(SaverWindow* saver, WindowPicture* picture, Animation* animation, const SaverState* state,
+                 std::string* why)
+{
+    try {
+        DrawFrame(animation, state, picture->canvas);
+        Show(saver, picture, TakeSurfaceDamage(picture->canvas));
+    } catch (const std::bad_alloc&) {
+        *why = "out of memory";
+        return false;
+    }
+    return !CopyFailed(picture, why);
+}
+
+WindowNews ReadEvent(SaverWindow* saver, const XEvent& event, RECT* exposed)
 {
     switch (event.type) {
     case ConfigureNotify:
@@ -73,7 +197,9 @@ WindowNews ReadEvent(SaverWindow* saver, const XEvent& event)
         saver->height = event.xconfigure.height;
         return RestartFrames;
     case Expose:
-        return event.xexpose.count == 0 ? RestartFrames : NothingNew;
+        *exposed = Union(*exposed, {event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+                                    event.xexpose.y + event.xexpose.height});
+        return ShowExposed;
     case DestroyNotify:
         return event.xdestroywindow.window == saver->window ? SaverDone : NothingNew;
     case KeyPress:
@@ -88,8 +214,8 @@ WindowNews ReadEvent(SaverWindow* saver, const XEvent& event)
 
 // The frame's pause: returns after FrameSleepMilliseconds, or as soon as an
 // ending signal arrives (its number goes to *signal) or the window's events
-// end or restart the frames.
-WindowNews Pause(SaverWindow* saver, int signals, int* signal)
+// end or restart the frames. What they exposed goes into *exposed.
+WindowNews Pause(SaverWindow* saver, int signals, int* signal, RECT* exposed)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FrameSleepMilliseconds);
     WindowNews news = NothingNew;
@@ -97,7 +223,7 @@ WindowNews Pause(SaverWindow* saver, int signals, int* signal)
         while (XPending(saver->display) > 0) {
             XEvent event;
             XNextEvent(saver->display, &event);
-            WindowNews next = ReadEvent(saver, event);
+            WindowNews next = ReadEvent(saver, event, exposed);
             if (next > news)
                 news = next;
         }
@@ -115,32 +241,45 @@ WindowNews Pause(SaverWindow* saver, int signals, int* signal)
 
 }  // namespace
 
-int RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice seeds)
+SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice seeds)
 {
     const int signals = WatchEndingSignals();
-    WindowPicture picture;
-    picture.window = cairo_xlib_surface_create(saver->display, saver->window, saver->visual, saver->width,
-                                              saver->height);
-    picture.painter = cairo_create(picture.window);
-    picture.canvas = NULL;
+    WindowPicture picture = {NULL, NULL, NULL, 0, 0};
     static Animation animation;         // about 40 KB
-    StartWindowFrames(&picture, saver, &animation, state, seeds);
-    int signal = 0;
+    SaverEnd end = {0, 0};
+    std::string why;
+    bool drawing = StartWindowFrames(&picture, saver, &animation, state, seeds, &why);
     for (;;) {
-        DrawFrame(&animation, state, picture.canvas);
-        Present(&picture, TakeSurfaceDamage(picture.canvas));
+        if (!why.empty()) {
+            drawing = false;
+            if (!GiveUp(saver, &picture, &animation, why)) {
+                end.exitCode = ExitNoPicture;
+                break;
+            }
+            why.clear();
+        }
+        if (drawing && !DrawAndShow(saver, &picture, &animation, state, &why))
+            continue;
         XSync(saver->display, False);
-        WindowNews news = SaverWindowGone() ? SaverDone : Pause(saver, signals, &signal);
+        // While nothing is drawn, an error comes of painting black: the
+        // failure has been said.
+        std::string error;
+        if (TakeXError(saver, &error) && drawing) {
+            why = error;
+            continue;
+        }
+        RECT exposed = {0, 0, 0, 0};
+        WindowNews news = SaverWindowGone() ? SaverDone : Pause(saver, signals, &end.signal, &exposed);
         if (news == SaverDone)
             break;
         if (news == RestartFrames) {
             EndFrames(&animation);
-            StartWindowFrames(&picture, saver, &animation, state, seeds);
+            drawing = StartWindowFrames(&picture, saver, &animation, state, seeds, &why);
+        } else if (news == ShowExposed) {
+            Show(saver, &picture, exposed);
         }
     }
     EndFrames(&animation);
-    DestroyImageSurface(picture.canvas);
-    cairo_destroy(picture.painter);
-    cairo_surface_destroy(picture.window);
-    return signal;
+    DropPicture(&picture);
+    return end;
 }

@@ -1,14 +1,21 @@
 // The native saver's frame loop: the frames of animation/frame drawn on an
-// image the size of the window, what changed copied to the window after each
-// frame, then the 5 ms sleep, during which the window's events and the
-// ending signals are heard. A resize or an exposure starts the frames again
-// within the window's new bounds, as an erase does on Windows.
+// image the size of the window (up to LargestImageSide each way), what
+// changed copied to the window after each frame, then the 5 ms sleep, during
+// which the window's events and the ending signals are heard. A resize
+// starts the frames again within the window's new bounds, as an erase does
+// on Windows; an exposure shows the current frame again.
 #pragma once
 #include <cstdint>
 #include "linux/x11_window.h"
 #include "settings/saver_state.h"
 
 const int FrameSleepMilliseconds = 5;
+// The largest image the frames are drawn on, in pixels each way; the part of
+// a larger window beyond it stays black. At this size making the image and
+// the first frame take about a tenth of a second, and a frame a few
+// milliseconds; twice the size takes four times as long and a gigabyte of
+// address space for the display's shared memory.
+const int LargestImageSide = 4096;
 
 // How each start of the frames is seeded: from seed every time when fixed,
 // else from the clock.
@@ -17,6 +24,16 @@ struct SeedChoice {
     uint32_t seed;
 };
 
+// How the frames ended: by an ending signal (its number, else 0), or with
+// the exit code.
+struct SaverEnd {
+    int signal;
+    int exitCode;
+};
+
 // Draws until the window goes, the user closes our own window, or an ending
-// signal arrives; returns that signal, or 0.
-int RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice seeds);
+// signal arrives (exit code 0), or, by hand, until nothing can be drawn
+// (exit code 1, after one line on stderr). Under a host a failure is said in
+// one line and the window stays black until its size changes. Without a
+// font in state nothing is drawn: the window stays black.
+SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice seeds);

@@ -21,6 +21,7 @@ namespace {
 
 const char Program[] = "lumivane";
 const int ExitBadInput = 2;
+const int ExitNoFont = 1;
 const char HostWindowVariable[] = "XSCREENSAVER_WINDOW";
 const char WindowIdOption[] = "window-id";
 
@@ -193,12 +194,22 @@ int main(int argc, char** argv)
         return ExitBadInput;
     }
     request.settings.font = CreateSurfaceFont(&request.settings.logFont);
+    if (request.settings.font == NULL) {
+        // Nothing can be drawn. Under a host the window stays black instead,
+        // since a host starts a hack that exits again at once.
+        std::fprintf(stderr, "%s: no usable font for \"%s\"%s\n", Program, request.settings.logFont.lfFaceName,
+                     request.underHost ? "; the window stays black" : "");
+        if (!request.underHost) {
+            CloseSaverWindow(&saver);
+            return ExitNoFont;
+        }
+    }
     request.settings.brush = CreateColorBrush(request.settings.color);
-    int signal = RunSaverFrames(&saver, &request.settings, request.seeds);
+    SaverEnd end = RunSaverFrames(&saver, &request.settings, request.seeds);
     DeleteSurfaceFont(request.settings.font);
     DeleteSurfaceBrush(request.settings.brush);
     CloseSaverWindow(&saver);
-    if (signal != 0)
-        DieOfSignal(signal);
-    return 0;
+    if (end.signal != 0)
+        DieOfSignal(end.signal);
+    return end.exitCode;
 }
