@@ -174,7 +174,10 @@ int FaceFor(GlyphFont* font, uint32_t c, int previous)
 
 bool InCodePage1252(uint32_t c)
 {
-    return c <= LastBmpCharacter && AnsiToUnicode(static_cast<unsigned char>(UnicodeToAnsi(static_cast<char16_t>(c)))) == c;
+    if (c > LastBmpCharacter)
+        return false;
+    const char byte = UnicodeToAnsi(static_cast<char16_t>(c));
+    return AnsiToUnicode(static_cast<unsigned char>(byte)) == c;
 }
 
 // The embedding level of each character by the bidirectional algorithm, the
@@ -296,7 +299,8 @@ void OutlineGlyphs(GlyphFont* font)
                 FT_GlyphSlot_Embolden(face.face->glyph);
             // Slanted after hinting, as a transformed face is; the advance stays.
             if (face.slant != 0) {
-                const FT_Matrix shear = {static_cast<FT_Fixed>(OneFixed), face.slant, 0, static_cast<FT_Fixed>(OneFixed)};
+                const FT_Fixed one = static_cast<FT_Fixed>(OneFixed);
+                const FT_Matrix shear = {one, face.slant, 0, one};
                 FT_Outline_Transform(&face.face->glyph->outline, &shear);
             }
             StartGlyph(&font->path, pen + g.offsetX, baseline - g.offsetY);
