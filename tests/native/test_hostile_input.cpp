@@ -172,6 +172,18 @@ std::vector<std::string> SettingsRender()
     return {"--settings", "@/config/lumivane/control.ini", "--frames", "1", "--size", "64x48", "@/out.png"};
 }
 
+// 251 characters, within the limit: a base letter under 120 combining marks, then
+// right-to-left and left-to-right embeddings, joiners and Arabic marks.
+std::string MarksPiledUp()
+{
+    std::string text = "a";
+    for (int i = 0; i < 120; ++i)
+        text += "\xCC\x81";                // U+0301
+    for (int i = 0; i < 26; ++i)
+        text += "\xE2\x80\xAB\xD8\xB3\xD9\x91\xE2\x80\x8D\xE2\x80\xAA";  // RLE, seen, shadda, ZWJ, LRE
+    return text;
+}
+
 const HostileCase Cases[] = {
     {"no settings file", Nothing, &g_saver, {"--version"}, 0, 0, "", {}},
     {"a settings file with a value it takes", SettingsFile("[Screen Saver.Lumivane]\r\nMethod=2\r\n"), &g_saver,
@@ -263,6 +275,12 @@ const HostileCase Cases[] = {
     {"~/.xscreensaver of 5 MiB",
      XscreensaverHome([](const std::string& path) { std::ofstream(path) << std::string(5 << 20, '!'); }), &g_shell,
      {AddScript}, 0, 1, ".xscreensaver: larger than 4 MiB", {".xscreensaver", "add"}},
+    // Text the glyph source draws, boxes or leaves out, but never stumbles on.
+    {"characters no face has (private use, the last code point)", Nothing, &g_renderer,
+     {"--text", "\xEE\x80\x80\xF4\x8F\xBF\xBD", "--frames", "2", "--size", "64x48", "@/out.png"}, 0, 0, "",
+     {"out.png"}},
+    {"marks, joiners and directions piled up", Nothing, &g_renderer,
+     {"--text", MarksPiledUp(), "--frames", "2", "--size", "64x48", "@/out.png"}, 0, 0, "", {"out.png"}},
 };
 
 std::string Expand(const std::string& argument, const std::string& folder)
