@@ -127,7 +127,10 @@ int32_t PixelAtOrAfter(double x, int32_t low, int32_t high)
         return low;
     if (!(x < high))
         return high;
-    return TruncateToPixel(std::ceil(x));
+    // The ceiling from the truncation, without a call to ceil: a truncated
+    // value below x was cut down and is one short.
+    const int32_t pixel = TruncateToPixel(x);
+    return pixel < x ? pixel + 1 : pixel;
 }
 
 int32_t CrossingPixel(const Edge& edge, double row, const RECT& clip)
