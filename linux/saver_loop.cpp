@@ -18,12 +18,17 @@
 #include <cstdio>
 #include <new>
 #include "animation/frame.h"
+#include "animation/pacing.h"
 #include "animation/surface_cairo.h"
+#include "linux/display_rate.h"
 #include "linux/ending_signals.h"
 
 namespace {
 
 const int ExitNoPicture = 1;
+const double MicrosecondsPerSecond = 1e6;
+const int64_t MicrosecondsPerMillisecond = 1000;
+const int64_t NoDeadline = -1;
 
 // Ordered: a later kind of news outweighs an earlier one.
 enum WindowNews { NothingNew, ShowExposed, RestartFrames, SaverDone };
@@ -38,6 +43,12 @@ struct WindowPicture {
     int width;
     int height;
 };
+
+int64_t Now()
+{
+    auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+}
 
 uint32_t NextSeed(const SeedChoice& seeds)
 {
@@ -145,8 +156,8 @@ bool CopyFailed(const WindowPicture* picture, std::string* why)
 // shown. Without a font there is nothing to draw (the caller has said so):
 // the window stays black. False when nothing can be drawn, with the reason
 // when there is one to say.
-bool StartWindowFrames(WindowPicture* picture, SaverWindow* saver, Animation* animation, const SaverState* state,
-                       SeedChoice seeds, std::string* why)
+bool StartWindowFrames(WindowPicture* picture, SaverWindow* saver, Animation* animation, Pacing* pacing,
+                       const SaverState* state, SeedChoice seeds, std::string* why)
 {
     // Making a large image takes longer than a frame: an ending signal
     // meanwhile ends the saver at once.
@@ -159,6 +170,7 @@ bool StartWindowFrames(WindowPicture* picture, SaverWindow* saver, Animation* an
             const RECT bounds = {0, 0, picture->width, picture->height};
             StartFrames(animation, state, picture->canvas, bounds, NextSeed(seeds));
             TakeSurfaceDamage(picture->canvas);
+            StartPacing(pacing, Now());
         }
     } catch (const std::bad_alloc&) {
         drawing = false;
@@ -172,12 +184,18 @@ bool StartWindowFrames(WindowPicture* picture, SaverWindow* saver, Animation* an
     return drawing && !CopyFailed(picture, why);
 }
 
-// One frame drawn and what changed shown; false, with the reason, on failure.
-bool DrawAndShow(SaverWindow* saver, WindowPicture* picture, Animation* animation, const SaverState* state,
-                 std::string* why)
+// The steps that are due taken, the frame they reach drawn and what changed
+// shown; false, with the reason, on failure.
+bool StepAndShow(SaverWindow* saver, WindowPicture* picture, Animation* animation, Pacing* pacing,
+                 const SaverState* state, std::string* why)
 {
+    const int64_t steps = TakeDueSteps(pacing, Now());
+    if (steps == 0)
+        return true;
     try {
-        DrawFrame(animation, state, picture->canvas);
+        for (int64_t step = 0; step < steps; ++step)
+            StepFrame(animation, state);
+        ShowFrame(animation, state, picture->canvas);
         Show(saver, picture, TakeSurfaceDamage(picture->canvas));
     } catch (const std::bad_alloc&) {
         *why = "out of memory";
@@ -212,12 +230,12 @@ WindowNews ReadEvent(SaverWindow* saver, const XEvent& event, RECT* exposed)
     }
 }
 
-// The frame's pause: returns after FrameSleepMilliseconds, or as soon as an
-// ending signal arrives (its number goes to *signal) or the window's events
-// end or restart the frames. What they exposed goes into *exposed.
-WindowNews Pause(SaverWindow* saver, int signals, int* signal, RECT* exposed)
+// The wait for the next picture: returns at deadline (microseconds of Now(),
+// or never for NoDeadline), or as soon as an ending signal arrives (its
+// number goes to *signal) or the window's events end or restart the frames.
+// What they exposed goes into *exposed.
+WindowNews Pause(SaverWindow* saver, int signals, int64_t deadline, int* signal, RECT* exposed)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FrameSleepMilliseconds);
     WindowNews news = NothingNew;
     for (;;) {
         while (XPending(saver->display) > 0) {
@@ -229,11 +247,18 @@ WindowNews Pause(SaverWindow* saver, int signals, int* signal, RECT* exposed)
         }
         if (news == SaverDone || SaverWindowGone())
             return SaverDone;
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
+        // Without pictures to draw, the news is all there is to wait for.
+        if (deadline == NoDeadline && news != NothingNew)
             return news;
+        const int64_t left = deadline == NoDeadline ? NoDeadline : deadline - Now();
+        if (deadline != NoDeadline && left <= 0)
+            return news;
+        // poll counts whole milliseconds: round up, or it wakes early and spins.
+        const int timeout = left == NoDeadline ? -1
+                                               : static_cast<int>((left + MicrosecondsPerMillisecond - 1) /
+                                                                  MicrosecondsPerMillisecond);
         pollfd watched[2] = {{ConnectionNumber(saver->display), POLLIN, 0}, {signals, POLLIN, 0}};
-        poll(watched, 2, static_cast<int>(left.count()));
+        poll(watched, 2, timeout);
         if ((watched[1].revents & POLLIN) != 0 && (*signal = TakeEndingSignal(signals)) != 0)
             return SaverDone;
     }
@@ -241,14 +266,18 @@ WindowNews Pause(SaverWindow* saver, int signals, int* signal, RECT* exposed)
 
 }  // namespace
 
-SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice seeds)
+SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice seeds, int picturesPerSecond)
 {
     const int signals = WatchEndingSignals();
     WindowPicture picture = {NULL, NULL, NULL, 0, 0};
     static Animation animation;         // about 40 KB
+    Pacing pacing;
     SaverEnd end = {0, 0};
     std::string why;
-    bool drawing = StartWindowFrames(&picture, saver, &animation, state, seeds, &why);
+    const double rate = picturesPerSecond > 0 ? picturesPerSecond : WindowRefreshRate(saver->display, saver->window);
+    const int64_t pictureInterval = static_cast<int64_t>(MicrosecondsPerSecond / rate);
+    bool drawing = StartWindowFrames(&picture, saver, &animation, &pacing, state, seeds, &why);
+    int64_t nextPicture = Now();
     for (;;) {
         if (!why.empty()) {
             drawing = false;
@@ -258,7 +287,7 @@ SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice 
             }
             why.clear();
         }
-        if (drawing && !DrawAndShow(saver, &picture, &animation, state, &why))
+        if (drawing && !StepAndShow(saver, &picture, &animation, &pacing, state, &why))
             continue;
         XSync(saver->display, False);
         // While nothing is drawn, an error comes of painting black: the
@@ -268,13 +297,21 @@ SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice 
             why = error;
             continue;
         }
+        // Pictures fall on a grid of the display's interval; after a stall
+        // the grid starts again from now rather than racing to catch up.
+        nextPicture += pictureInterval;
+        if (nextPicture < Now())
+            nextPicture = Now() + pictureInterval;
         RECT exposed = {0, 0, 0, 0};
-        WindowNews news = SaverWindowGone() ? SaverDone : Pause(saver, signals, &end.signal, &exposed);
+        WindowNews news = SaverWindowGone() ? SaverDone
+                                            : Pause(saver, signals, drawing ? nextPicture : NoDeadline, &end.signal,
+                                                    &exposed);
         if (news == SaverDone)
             break;
         if (news == RestartFrames) {
             EndFrames(&animation);
-            drawing = StartWindowFrames(&picture, saver, &animation, state, seeds, &why);
+            drawing = StartWindowFrames(&picture, saver, &animation, &pacing, state, seeds, &why);
+            nextPicture = Now();
         } else if (news == ShowExposed) {
             Show(saver, &picture, exposed);
         }

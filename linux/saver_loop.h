@@ -1,15 +1,18 @@
-// The native saver's frame loop: the frames of animation/frame drawn on an
-// image the size of the window (up to LargestImageSide each way), what
-// changed copied to the window after each frame, then the 5 ms sleep, during
-// which the window's events and the ending signals are heard. A resize
-// starts the frames again within the window's new bounds, as an erase does
-// on Windows; an exposure shows the current frame again.
+// The native saver's frame loop: the motion steps by the clock
+// (animation/pacing: 200 steps a second, whatever a frame costs), and the
+// frame the motion has reached is drawn once for each picture the display
+// shows, on an image the size of the window (up to LargestImageSide each
+// way), with what changed copied to the window. Between pictures the
+// window's events and the ending signals are heard. A resize starts the
+// frames again within the window's new bounds, as an erase does on Windows;
+// an exposure shows the current frame again.
 #pragma once
 #include <cstdint>
 #include "linux/x11_window.h"
 #include "settings/saver_state.h"
 
-const int FrameSleepMilliseconds = 5;
+// Pictures a second that --fps may ask for; 0 asks for the display's rate.
+const int MostPicturesPerSecond = 1000;
 // The largest image the frames are drawn on, in pixels each way; the part of
 // a larger window beyond it stays black. At this size making the image and
 // the first frame take about a tenth of a second, and a frame a few
@@ -35,5 +38,7 @@ struct SaverEnd {
 // signal arrives (exit code 0), or, by hand, until nothing can be drawn
 // (exit code 1, after one line on stderr). Under a host a failure is said in
 // one line and the window stays black until its size changes. Without a
-// font in state nothing is drawn: the window stays black.
-SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice seeds);
+// font in state nothing is drawn: the window stays black. Pictures are drawn
+// picturesPerSecond times a second, or, when that is 0, as often as the
+// output the window is on refreshes.
+SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice seeds, int picturesPerSecond);

@@ -35,6 +35,7 @@ const char Usage[] =
     "\n";
 const char SaverOptionsHelp[] =
     "  --seed N           where the beams start and how they move (default: the clock)\n"
+    "  --fps N            pictures a second, 1 to 1000 (default: the display's refresh rate)\n"
     "\n"
     "Window:\n"
     "  --window-id ID     draw on window ID (hexadecimal after 0x, or decimal)\n"
@@ -49,6 +50,7 @@ const char SaverOptionsHelp[] =
 struct SaverRequest {
     SaverState settings;
     SeedChoice seeds;
+    int picturesPerSecond;              // 0: the display's rate
     bool underHost;                     // a host window was named: report bad input and draw on
     bool haveWindowId;
     Window windowId;
@@ -71,6 +73,18 @@ bool ReadSeed(const std::string& value, SaverRequest* request, std::string* erro
         return false;
     }
     request->seeds = {true, static_cast<uint32_t>(seed)};
+    return true;
+}
+
+bool ReadPictureRate(const std::string& value, SaverRequest* request, std::string* error)
+{
+    int64_t rate = 0;
+    if (!ParseNumber(value, 1, MostPicturesPerSecond, &rate)) {
+        *error = "--fps wants a whole number from 1 to " + std::to_string(MostPicturesPerSecond) + ", not \"" +
+                 value + "\"";
+        return false;
+    }
+    request->picturesPerSecond = static_cast<int>(rate);
     return true;
 }
 
@@ -131,9 +145,11 @@ int ReadRequest(int argc, char** argv, SaverRequest* request)
             request->root = true;
             continue;
         }
-        if (name == WindowIdOption || name == "seed") {
+        if (name == WindowIdOption || name == "seed" || name == "fps") {
             if (TakeValue(&line, argument, &value, &error) &&
-                (name == "seed" ? ReadSeed(value, request, &error) : ReadWindowId(value, request, &error)))
+                (name == "seed"  ? ReadSeed(value, request, &error)
+                 : name == "fps" ? ReadPictureRate(value, request, &error)
+                                 : ReadWindowId(value, request, &error)))
                 continue;
             // A window id that names no window leaves nothing to draw on,
             // unless the host names one too.
@@ -181,6 +197,7 @@ int main(int argc, char** argv)
     if (!SettingsFileProblem().empty())
         std::fprintf(stderr, "%s: %s\n", Program, SettingsFileProblem().c_str());
     request.seeds = {false, 0};
+    request.picturesPerSecond = 0;
     request.underHost = NamesHostWindow(argc, argv);
     int exitCode = ReadRequest(argc, argv, &request);
     if (exitCode >= 0)
@@ -205,7 +222,7 @@ int main(int argc, char** argv)
         }
     }
     request.settings.brush = CreateColorBrush(request.settings.color);
-    SaverEnd end = RunSaverFrames(&saver, &request.settings, request.seeds);
+    SaverEnd end = RunSaverFrames(&saver, &request.settings, request.seeds, request.picturesPerSecond);
     DeleteSurfaceFont(request.settings.font);
     DeleteSurfaceBrush(request.settings.brush);
     CloseSaverWindow(&saver);

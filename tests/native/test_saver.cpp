@@ -205,7 +205,7 @@ TEST(Saver, BadInputByHandEndsItUnderAHostItDrawsOn)
 {
     const std::vector<std::vector<std::string>> byHand = {
         {"--speed", "fast"}, {"--bogus"}, {"--color", "orange"}, {"stray"}, {"--window-id", "0x7ffffffe"},
-        {"--window-id", "nowhere"},
+        {"--window-id", "nowhere"}, {"--fps", "0"}, {"--fps", "1001"},
     };
     for (const std::vector<std::string>& arguments : byHand) {
         std::vector<std::string> command = {g_saver};
