@@ -19,7 +19,6 @@
 
 namespace {
 
-const char Program[] = "lumivane";
 const int ExitBadInput = 2;
 const int ExitNoFont = 1;
 const char HostWindowVariable[] = "XSCREENSAVER_WINDOW";
@@ -40,7 +39,7 @@ const char SaverOptionsHelp[] =
     "Window:\n"
     "  --window-id ID     draw on window ID (hexadecimal after 0x, or decimal)\n"
     "  --root             draw on the root window\n"
-    "  --help, --version\n"
+    "  -h, --help, --version\n"
     "\n"
     "xscreensaver:\n"
     "  --add-to-xscreensaver  add lumivane to the programs in ~/.xscreensaver, keeping\n"
@@ -61,7 +60,7 @@ struct SaverRequest {
 // saver carries on without what was wrong.
 bool Complain(const SaverRequest& request, const std::string& message)
 {
-    std::fprintf(stderr, "%s: %s%s\n", Program, message.c_str(), request.underHost ? "; ignored" : "");
+    std::fprintf(stderr, "%s: %s%s\n", SaverName, message.c_str(), request.underHost ? "; ignored" : "");
     return request.underHost;
 }
 
@@ -137,10 +136,10 @@ int ReadRequest(int argc, char** argv, SaverRequest* request)
                 return ExitBadInput;
             continue;
         }
-        if (AnswerHelpOrVersion(name, Program, Usage, SaverOptionsHelp))
+        if (AnswerHelpOrVersion(name, SaverName, Usage, SaverOptionsHelp))
             return 0;
         if (name == "add-to-xscreensaver")
-            return AddToXscreensaver(Program);
+            return AddToXscreensaver(SaverName);
         if (name == "root") {
             request->root = true;
             continue;
@@ -154,7 +153,7 @@ int ReadRequest(int argc, char** argv, SaverRequest* request)
             // A window id that names no window leaves nothing to draw on,
             // unless the host names one too.
             if (name == WindowIdOption && !HostVariableSet()) {
-                std::fprintf(stderr, "%s: %s\n", Program, error.c_str());
+                std::fprintf(stderr, "%s: %s\n", SaverName, error.c_str());
                 return ExitBadInput;
             }
             if (!Complain(*request, error))
@@ -195,7 +194,7 @@ int main(int argc, char** argv)
     TransferSettings(SettingsLoad, &request.settings);
     // What the file held that could not be used, once; the saver goes on.
     if (!SettingsFileProblem().empty())
-        std::fprintf(stderr, "%s: %s\n", Program, SettingsFileProblem().c_str());
+        std::fprintf(stderr, "%s: %s\n", SaverName, SettingsFileProblem().c_str());
     request.seeds = {false, 0};
     request.picturesPerSecond = 0;
     request.underHost = NamesHostWindow(argc, argv);
@@ -206,7 +205,7 @@ int main(int argc, char** argv)
     SaverWindow saver;
     std::string error;
     if (!OpenSaverDisplay(&saver, &error) || !ChooseWindow(request, &saver, &error)) {
-        std::fprintf(stderr, "%s: %s\n", Program, error.c_str());
+        std::fprintf(stderr, "%s: %s\n", SaverName, error.c_str());
         CloseSaverWindow(&saver);
         return ExitBadInput;
     }
@@ -214,7 +213,7 @@ int main(int argc, char** argv)
     if (request.settings.font == NULL) {
         // Nothing can be drawn. Under a host the window stays black instead,
         // since a host starts a hack that exits again at once.
-        std::fprintf(stderr, "%s: no usable font for \"%s\"%s\n", Program, request.settings.logFont.lfFaceName,
+        std::fprintf(stderr, "%s: no usable font for \"%s\"%s\n", SaverName, request.settings.logFont.lfFaceName,
                      request.underHost ? "; the window stays black" : "");
         if (!request.underHost) {
             CloseSaverWindow(&saver);
