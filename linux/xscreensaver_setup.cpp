@@ -9,7 +9,6 @@
 #include <string>
 #include "linux/xscreensaver_list.h"
 #include "settings/defaults.h"
-#include "settings/file_replacement.h"
 #include "settings/profile_file.h"
 
 namespace {
@@ -48,14 +47,12 @@ FileRead ReadSmallFile(const std::string& path, std::string* text, std::string* 
     }
 }
 
+// Whole or not at all, as the settings file is written.
 bool WriteFile(const std::string& path, const std::string& text, std::string* error)
 {
-    FileReplacement replacement;
-    if (BeginReplacement(path, RefuseSpecial, &replacement) && WriteWhole(replacement.descriptor, text.data(), text.size()) &&
-        FinishReplacement(&replacement))
+    if (ReplaceProfileFile(path.c_str(), text))
         return true;
     *error = path + ": " + std::strerror(errno);
-    AbandonReplacement(&replacement);
     return false;
 }
 

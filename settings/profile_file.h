@@ -47,6 +47,6 @@ bool ProfileFileWritable(const char* path);
 // old file's mode (and owner, where allowed), then renames it over path; a
 // path that is a symbolic link, even one to no file yet, has its target
 // replaced (a FileReplacement). Only a file is replaced: a folder, device
-// or pipe is refused. On failure the old file is untouched and no new file
-// is left behind.
+// or pipe is refused. On failure the old file is untouched, no new file is
+// left behind, and errno says why.
 bool ReplaceProfileFile(const char* path, const std::string& bytes);
