@@ -277,6 +277,9 @@ TEST_F(Program, ConfigureCancelAfterAColourPickWritesNothing)
         return picker != NULL;
     }, StartBound);
     ASSERT_NE(nullptr, picker);
+    // The picker fills its fields as it opens; a value typed before that is
+    // overwritten.
+    WaitUntil([picker] { return ControlText(picker, COLOR_BLUE) == "255"; }, StartBound);
     SetControlText(picker, COLOR_BLUE, "0");
     Press(picker, IDOK);
     EXPECT_TRUE(WaitUntil([dialog] { return SwatchShows(dialog, yellow); }, StartBound));
