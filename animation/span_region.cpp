@@ -23,14 +23,8 @@ struct Edge {
     double slope;                       // dx per unit of y
 };
 
-// An edge where it crosses the current row: the first pixel at or right of
-// the crossing.
-struct Crossing {
-    int32_t x;
-    const Edge* edge;
-};
-
 const int CurvePoints = 3;
+const size_t BitsPerWord = 64;
 // A curve is cut into pieces short enough that none strays more than this
 // from the true curve, in pixels; the count of pieces is held to a range.
 const double CurveTolerance = 0.25;
@@ -133,16 +127,6 @@ int32_t PixelAtOrAfter(double x, int32_t low, int32_t high)
     return pixel < x ? pixel + 1 : pixel;
 }
 
-int32_t CrossingPixel(const Edge& edge, double row, const RECT& clip)
-{
-    return PixelAtOrAfter(edge.x + (row - edge.top) * edge.slope, clip.left, clip.right);
-}
-
-bool ByPixel(const Crossing& a, const Crossing& b)
-{
-    return a.x < b.x;
-}
-
 void AddSpan(std::vector<Span>* spans, int32_t y, int32_t left, int32_t right)
 {
     if (left >= right)
@@ -198,77 +182,83 @@ void SubtractRow(std::vector<Span>* out, const Span* from, const Span* fromEnd, 
 void FillSpansFromOutline(SpanRegion* region, const POINT* points, const unsigned char* types, int n,
                           const RECT& clip)
 {
-    std::vector<Edge> edges;
+    // Scratch kept from call to call: a long text has tens of thousands of
+    // edges, and growing the lists anew each frame cost a tenth of it.
+    thread_local std::vector<Edge> edges;
+    edges.clear();
     CollectEdges(&edges, points, types, n);
     region->spans.clear();
     region->box = {0, 0, 0, 0};
-    if (clip.top >= clip.bottom)
+    if (clip.top >= clip.bottom || clip.left >= clip.right || edges.empty())
         return;
 
-    // The edges by the first row they cross, counted into one bucket a row.
-    const size_t rows = static_cast<size_t>(clip.bottom - clip.top);
-    std::vector<uint32_t> bucketStart(rows + 1, 0);
-    std::vector<int32_t> firstRow(edges.size());
-    for (size_t e = 0; e < edges.size(); ++e) {
-        firstRow[e] = PixelAtOrAfter(edges[e].top, clip.top, clip.bottom);
-        if (firstRow[e] < clip.bottom && edges[e].bottom > firstRow[e])
-            ++bucketStart[firstRow[e] - clip.top + 1];
-        else
-            firstRow[e] = clip.bottom;      // crosses no row of the clip
+    // The rows and columns the edges can reach. The columns take a pixel of
+    // margin either side: a crossing computed from the edge's top may differ
+    // from its end point by a rounding, and must still land in the table.
+    Edge reach = {edges[0].top, edges[0].bottom, edges[0].x, 0};
+    double left = edges[0].x, right = edges[0].x;
+    for (const Edge& edge : edges) {
+        const double other = edge.x + (edge.bottom - edge.top) * edge.slope;
+        reach.top = std::min(reach.top, edge.top);
+        reach.bottom = std::max(reach.bottom, edge.bottom);
+        left = std::min({left, edge.x, other});
+        right = std::max({right, edge.x, other});
     }
-    for (size_t r = 0; r < rows; ++r)
-        bucketStart[r + 1] += bucketStart[r];
-    std::vector<const Edge*> byRow(bucketStart[rows]);
-    std::vector<uint32_t> filled(bucketStart.begin(), bucketStart.end() - 1);
-    for (size_t e = 0; e < edges.size(); ++e)
-        if (firstRow[e] < clip.bottom)
-            byRow[filled[firstRow[e] - clip.top]++] = &edges[e];
+    const int32_t rowLow = PixelAtOrAfter(reach.top, clip.top, clip.bottom);
+    const int32_t rowHigh = PixelAtOrAfter(reach.bottom, clip.top, clip.bottom);
+    const int32_t columnLow = PixelAtOrAfter(left - 1, clip.left, clip.right);
+    const int32_t columnHigh = PixelAtOrAfter(right + 1, clip.left, clip.right);
+    if (rowLow >= rowHigh)
+        return;
 
-    // The edges that cross the current row, kept in the order of their
-    // crossings. Only the pixel each crossing starts or ends a run at
-    // matters, so they are ordered by those whole numbers. From one row to
-    // the next edges move little and seldom pass each other, so the order
-    // of the row before is nearly right and an insertion sort mends it in
-    // about one pass; the edges that start on the row are sorted on their
-    // own and merged in. A full sort of every row cost more than all the
-    // rest of the conversion.
-    std::vector<Crossing> active, starting, merged;
-    for (size_t r = 0; r < rows; ++r) {
-        const double row = clip.top + static_cast<double>(r);
-        size_t kept = 0;
-        for (const Crossing& crossing : active)
-            if (crossing.edge->bottom > row)
-                active[kept++] = crossing;
-        active.resize(kept);
-        for (Crossing& crossing : active)
-            crossing.x = CrossingPixel(*crossing.edge, row, clip);
-        for (size_t i = 1; i < active.size(); ++i) {
-            const Crossing moved = active[i];
-            size_t j = i;
-            for (; j > 0 && active[j - 1].x > moved.x; --j)
-                active[j] = active[j - 1];
-            active[j] = moved;
+    // Each crossing flips the bit of the pixel it starts or ends a run at,
+    // in a table of bits a row, columns columnLow..columnHigh. By the
+    // even-odd rule a pixel is inside when an odd number of crossings lie at
+    // or left of it, so the bits left set, read in order, are the runs' ends
+    // in pairs; two crossings on one pixel cancel, as a run of no pixels
+    // between them would. This costs one flip per crossing and a read of the
+    // table, with no ordering of the crossings at all.
+    const size_t rowWords = static_cast<size_t>(columnHigh - columnLow) / BitsPerWord + 1;
+    thread_local std::vector<uint64_t> flips;
+    flips.assign(static_cast<size_t>(rowHigh - rowLow) * rowWords, 0);
+    size_t crossings = 0;
+    for (const Edge& edge : edges) {
+        const int32_t first = PixelAtOrAfter(edge.top, rowLow, rowHigh);
+        const int32_t end = PixelAtOrAfter(edge.bottom, rowLow, rowHigh);
+        for (int32_t y = first; y < end; ++y) {
+            const double row = static_cast<double>(y);
+            const size_t column = static_cast<size_t>(
+                PixelAtOrAfter(edge.x + (row - edge.top) * edge.slope, columnLow, columnHigh) - columnLow);
+            flips[static_cast<size_t>(y - rowLow) * rowWords + column / BitsPerWord] ^= uint64_t(1)
+                                                                                         << (column % BitsPerWord);
         }
-        starting.clear();
-        for (uint32_t i = bucketStart[r]; i < bucketStart[r + 1]; ++i)
-            starting.push_back({CrossingPixel(*byRow[i], row, clip), byRow[i]});
-        if (!starting.empty()) {
-            std::sort(starting.begin(), starting.end(), ByPixel);
-            merged.resize(active.size() + starting.size());
-            std::merge(active.begin(), active.end(), starting.begin(), starting.end(), merged.begin(), ByPixel);
-            active.swap(merged);
+        crossings += static_cast<size_t>(std::max(end - first, 0));
+    }
+
+    region->spans.reserve(crossings / 2);
+    for (int32_t y = rowLow; y < rowHigh; ++y) {
+        const uint64_t* words = flips.data() + static_cast<size_t>(y - rowLow) * rowWords;
+        bool open = false;
+        int32_t start = 0;
+        for (size_t w = 0; w < rowWords; ++w) {
+            for (uint64_t bits = words[w]; bits != 0; bits &= bits - 1) {
+                const int32_t x = columnLow + static_cast<int32_t>(w * BitsPerWord) + __builtin_ctzll(bits);
+                if (open)
+                    region->spans.push_back({y, start, x});
+                start = x;
+                open = !open;
+            }
         }
-        const int32_t y = clip.top + static_cast<int32_t>(r);
-        for (size_t k = 0; k + 1 < active.size(); k += 2)
-            AddSpan(&region->spans, y, active[k].x, active[k + 1].x);
     }
     ComputeBox(region);
 }
 
 void SubtractSpans(SpanRegion* target, const SpanRegion* from, const SpanRegion* removed)
 {
-    std::vector<Span> out;
-    out.reserve(from->spans.size());
+    // Written aside, as target may be an operand, then swapped in: the
+    // scratch keeps target's old storage for the next call.
+    thread_local std::vector<Span> out;
+    out.clear();
     const std::vector<Span>& a = from->spans;
     const std::vector<Span>& b = removed->spans;
     size_t i = 0, j = 0;

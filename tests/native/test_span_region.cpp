@@ -1,6 +1,7 @@
 // Pixel runs: which pixels an outline covers at its edges, figures that
 // share an edge, curves, clipping, and the difference of two regions.
 #include <gtest/gtest.h>
+#include <cmath>
 #include <vector>
 #include "animation/span_region.h"
 #include "animation/surface.h"
@@ -105,5 +106,55 @@ TEST(SpanRegion, SubtractionKeepsWhatTheSecondDoesNotCover)
         // In place, as the frame's erase may do it.
         SubtractSpans(&from, &from, &removed);
         EXPECT_EQ(c.expected, from.spans);
+    }
+}
+
+// Many-sided figures wider than a word of the conversion's bit table, some
+// reaching past the clip on every side, held against each pixel's own
+// even-odd count: a pixel is inside when an odd number of the edges that
+// cross its row do so at or left of it (the crossing's x from the edge's
+// top end and its slope, as the conversion computes it). One region is
+// reused throughout, as the frames reuse theirs.
+TEST(SpanRegion, EveryPixelAgreesWithItsOwnCrossingCount)
+{
+    const RECT clips[] = {{0, 0, 200, 90}, {-7, 3, 131, 77}, {63, -20, 129, 50}, {64, 10, 65, 11}};
+    uint32_t random = 12345;
+    auto next = [&random](int32_t low, int32_t high) {
+        random = random * 1103515245u + 12345u;
+        return low + static_cast<int32_t>((random >> 8) % static_cast<uint32_t>(high - low));
+    };
+    SpanRegion region;
+    for (int figure = 0; figure < 40; ++figure) {
+        std::vector<POINT> points(static_cast<size_t>(next(3, 12)));
+        for (POINT& p : points)
+            p = {next(-60, 260), next(-40, 130)};
+        std::vector<unsigned char> types(points.size(), L);
+        types[0] = M;
+        for (const RECT& clip : clips) {
+            std::vector<Span> expected;
+            for (int32_t y = clip.top; y < clip.bottom; ++y) {
+                int32_t start = 0;
+                bool inside = false;
+                for (int32_t x = clip.left; x <= clip.right; ++x) {
+                    int crossings = 0;
+                    for (size_t i = 0; i < points.size(); ++i) {
+                        POINT a = points[i], b = points[(i + 1) % points.size()];
+                        if (a.y > b.y)
+                            std::swap(a, b);
+                        const double slope = static_cast<double>(b.x - a.x) / (b.y - a.y);
+                        if (a.y <= y && y < b.y && std::ceil(a.x + (y - a.y) * slope) <= x)
+                            ++crossings;
+                    }
+                    const bool now = x < clip.right && crossings % 2 == 1;
+                    if (now && !inside)
+                        start = x;
+                    if (!now && inside)
+                        expected.push_back({y, start, x});
+                    inside = now;
+                }
+            }
+            FillSpansFromOutline(&region, points.data(), types.data(), static_cast<int>(points.size()), clip);
+            EXPECT_EQ(expected, region.spans) << "figure " << figure << ", clip left " << clip.left;
+        }
     }
 }
