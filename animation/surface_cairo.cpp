@@ -5,6 +5,7 @@
 #include "animation/surface_cairo.h"
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 #include "animation/glyph_source.h"
 #include "animation/span_region.h"
@@ -28,40 +29,32 @@ struct CairoCanvas {
     OutlineState outlineState;
     std::vector<POINT> points;
     std::vector<unsigned char> types;
-    RECT damage;
+    std::vector<RECT> damage;           // a band of DamageBandRows rows each; empty bands all zero
 };
 
 namespace {
 
 const int CurvePoints = 3;
 const uint32_t BlackPixel = 0;
+// Damage is kept a band of rows at a time, each with the box drawn in it:
+// a wide, slanted text changes a narrow strip of each band, and copying
+// band by band moves a third of what its one bounding box would.
+const int32_t DamageBandRows = 16;
 
 CairoBrush g_blackBrush = {BlackPixel};
 
-bool IsEmpty(const RECT& r)
-{
-    return r.left >= r.right || r.top >= r.bottom;
-}
-
-RECT Intersect(const RECT& a, const RECT& b)
-{
-    RECT r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-              std::min(a.bottom, b.bottom)};
-    if (IsEmpty(r))
-        r = {0, 0, 0, 0};
-    return r;
-}
-
+// Adds box, within the surface's bounds, to the bands it crosses.
 void AddDamage(CairoCanvas* canvas, const RECT& box)
 {
-    if (IsEmpty(box))
+    if (BoxIsEmpty(box))
         return;
-    if (IsEmpty(canvas->damage)) {
-        canvas->damage = box;
-        return;
+    const int32_t top = canvas->bounds.top;
+    for (int32_t band = (box.top - top) / DamageBandRows; band <= (box.bottom - 1 - top) / DamageBandRows; ++band) {
+        const int32_t bandTop = top + band * DamageBandRows;
+        RECT& damage = canvas->damage[static_cast<size_t>(band)];
+        damage = BoxUnion(damage, {box.left, std::max(box.top, bandTop), box.right,
+                                std::min(box.bottom, bandTop + DamageBandRows)});
     }
-    canvas->damage = {std::min(canvas->damage.left, box.left), std::min(canvas->damage.top, box.top),
-                      std::max(canvas->damage.right, box.right), std::max(canvas->damage.bottom, box.bottom)};
 }
 
 void FillRow(CairoCanvas* canvas, int32_t y, int32_t left, int32_t right, uint32_t pixel)
@@ -96,9 +89,9 @@ Surface CreateSurfaceOnImage(cairo_surface_t* image)
     canvas->bounds = {0, 0, width, height};
     canvas->font = NULL;
     canvas->outlineState = OutlineNone;
-    canvas->damage = {0, 0, 0, 0};
+    canvas->damage.assign(static_cast<size_t>((height + DamageBandRows - 1) / DamageBandRows), RECT{0, 0, 0, 0});
     FillSurfaceRect(canvas, &canvas->bounds, GetBlackBrush());
-    canvas->damage = {0, 0, 0, 0};
+    std::fill(canvas->damage.begin(), canvas->damage.end(), RECT{0, 0, 0, 0});
     return canvas;
 }
 
@@ -116,11 +109,30 @@ cairo_surface_t* SurfaceImage(Surface surface)
     return surface->image;
 }
 
+void TakeSurfaceDamageAreas(Surface surface, std::vector<RECT>* areas)
+{
+    areas->clear();
+    for (RECT& band : surface->damage) {
+        if (BoxIsEmpty(band))
+            continue;
+        // Bands drawn alike are one rectangle, as after a fill of a box.
+        if (!areas->empty() && areas->back().left == band.left && areas->back().right == band.right &&
+            areas->back().bottom == band.top)
+            areas->back().bottom = band.bottom;
+        else
+            areas->push_back(band);
+        band = {0, 0, 0, 0};
+    }
+}
+
 RECT TakeSurfaceDamage(Surface surface)
 {
-    RECT damage = surface->damage;
-    surface->damage = {0, 0, 0, 0};
-    return damage;
+    std::vector<RECT> areas;
+    TakeSurfaceDamageAreas(surface, &areas);
+    RECT box = {0, 0, 0, 0};
+    for (const RECT& area : areas)
+        box = BoxUnion(box, area);
+    return box;
 }
 
 SurfaceBrush GetBlackBrush()
@@ -163,7 +175,7 @@ void DeleteSurfaceBrush(SurfaceBrush brush)
 
 void FillSurfaceRect(Surface surface, const RECT* rect, SurfaceBrush brush)
 {
-    RECT box = Intersect(*rect, surface->bounds);
+    RECT box = BoxIntersection(*rect, surface->bounds);
     for (int32_t y = box.top; y < box.bottom; ++y)
         FillRow(surface, y, box.left, box.right, brush->pixel);
     AddDamage(surface, box);
@@ -172,16 +184,27 @@ void FillSurfaceRect(Surface surface, const RECT* rect, SurfaceBrush brush)
 void FillSurfaceRegion(Surface surface, Region region, SurfaceBrush brush)
 {
     // Regions are made within the surface's bounds, but one made for
-    // another surface may reach beyond these.
+    // another surface may reach beyond these. The spans come in row order,
+    // so the box drawn in a band is gathered here and added once.
     const RECT& b = surface->bounds;
+    RECT drawn = {0, 0, 0, 0};
+    int32_t band = -1;
     for (const Span& span : region->spans) {
         if (span.y < b.top || span.y >= b.bottom)
             continue;
         int32_t left = std::max(span.left, b.left), right = std::min(span.right, b.right);
-        if (left < right)
-            FillRow(surface, span.y, left, right, brush->pixel);
+        if (left >= right)
+            continue;
+        FillRow(surface, span.y, left, right, brush->pixel);
+        if ((span.y - b.top) / DamageBandRows != band) {
+            AddDamage(surface, drawn);
+            band = (span.y - b.top) / DamageBandRows;
+            drawn = {left, span.y, right, span.y + 1};
+        } else {
+            drawn = {std::min(drawn.left, left), drawn.top, std::max(drawn.right, right), span.y + 1};
+        }
     }
-    AddDamage(surface, Intersect(region->box, b));
+    AddDamage(surface, drawn);
 }
 
 int MeasureText(Surface surface, const char* text, int length, SIZE* extent)
@@ -273,11 +296,30 @@ int ReadOutline(Surface surface, POINT* points, unsigned char* types, int capaci
     return n;
 }
 
+namespace {
+
+// Every frame makes and lets go of two or three regions whose runs take a
+// few hundred kilobytes: kept for reuse, their storage is not handed back to
+// the system and faulted in again frame after frame.
+const size_t SpareRegionsKept = 4;
+thread_local std::vector<std::unique_ptr<SpanRegion>> g_spareRegions;
+
+SpanRegion* NewRegion()
+{
+    if (g_spareRegions.empty())
+        return new SpanRegion;
+    SpanRegion* region = g_spareRegions.back().release();
+    g_spareRegions.pop_back();
+    return region;
+}
+
+}  // namespace
+
 Region RegionFromOutline(Surface surface)
 {
     if (surface->outlineState != OutlineEnded)
         return NULL;
-    SpanRegion* region = new SpanRegion;
+    SpanRegion* region = NewRegion();
     FillSpansFromOutline(region, surface->points.data(), surface->types.data(),
                          static_cast<int>(surface->points.size()), surface->bounds);
     surface->outlineState = OutlineNone;
@@ -286,7 +328,8 @@ Region RegionFromOutline(Surface surface)
 
 Region CreateEmptyRegion()
 {
-    SpanRegion* region = new SpanRegion;
+    SpanRegion* region = NewRegion();
+    region->spans.clear();
     region->box = {0, 0, 0, 0};
     return region;
 }
@@ -298,7 +341,11 @@ void SubtractRegion(Region target, Region from, Region removed)
 
 void DeleteRegion(Region region)
 {
-    delete region;
+    if (region == NULL || g_spareRegions.size() >= SpareRegionsKept) {
+        delete region;
+        return;
+    }
+    g_spareRegions.emplace_back(region);
 }
 
 void* AllocateZeroedBlock(size_t bytes)

@@ -4,6 +4,7 @@
 // changed is copied.
 #pragma once
 #include <cairo.h>
+#include <vector>
 #include "animation/surface.h"
 
 // A black image of width by height pixels to draw frames on; null when it
@@ -20,3 +21,6 @@ cairo_surface_t* SurfaceImage(Surface surface);
 // The smallest rectangle around everything drawn since the last call, and
 // empty (all zero) when nothing was; starts again from nothing.
 RECT TakeSurfaceDamage(Surface surface);
+// The same as a few rectangles, in row order and apart, around what was
+// drawn in each band of rows: for a host whose copies cost by the pixel.
+void TakeSurfaceDamageAreas(Surface surface, std::vector<RECT>* areas);

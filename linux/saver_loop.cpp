@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <new>
+#include <vector>
 #include "animation/frame.h"
 #include "animation/pacing.h"
 #include "animation/surface_cairo.h"
@@ -42,6 +43,7 @@ struct WindowPicture {
     Surface canvas;
     int width;
     int height;
+    std::vector<RECT> changed;          // the areas the last frame drew, kept to save allocating them
 };
 
 int64_t Now()
@@ -58,35 +60,29 @@ uint32_t NextSeed(const SeedChoice& seeds)
     return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
-bool IsEmpty(const RECT& r)
+// Shows areas of the window, in one copy: the parts on the image are copied
+// from it, the rest (beyond the largest image, or all of it without an
+// image) is black.
+void Show(SaverWindow* saver, WindowPicture* picture, const std::vector<RECT>& areas)
 {
-    return r.left >= r.right || r.top >= r.bottom;
-}
-
-RECT Union(const RECT& a, const RECT& b)
-{
-    if (IsEmpty(a))
-        return b;
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-            std::max(a.bottom, b.bottom)};
-}
-
-// Shows area of the window: the part on the image is copied from it, the
-// rest (beyond the largest image, or all of it without an image) is black.
-void Show(SaverWindow* saver, WindowPicture* picture, const RECT& area)
-{
-    const int32_t imageRight = std::min(area.right, picture->width);
-    const int32_t imageBottom = std::min(area.bottom, picture->height);
-    if (area.left < imageRight && area.top < imageBottom) {
+    bool copying = false;
+    for (const RECT& area : areas) {
+        const int32_t imageRight = std::min(area.right, picture->width);
+        const int32_t imageBottom = std::min(area.bottom, picture->height);
+        if (area.left < imageRight && area.top < imageBottom) {
+            cairo_rectangle(picture->painter, area.left, area.top, imageRight - area.left, imageBottom - area.top);
+            copying = true;
+        }
+        const int32_t beyondLeft = std::max(area.left, picture->width);
+        ClearToBlack(saver, beyondLeft, area.top, area.right - beyondLeft, area.bottom - area.top);
+        const int32_t belowTop = std::max(area.top, picture->height);
+        ClearToBlack(saver, area.left, belowTop, imageRight - area.left, area.bottom - belowTop);
+    }
+    if (copying) {
         cairo_set_source_surface(picture->painter, SurfaceImage(picture->canvas), 0, 0);
-        cairo_rectangle(picture->painter, area.left, area.top, imageRight - area.left, imageBottom - area.top);
         cairo_fill(picture->painter);
         cairo_surface_flush(picture->window);
     }
-    const int32_t beyondLeft = std::max(area.left, picture->width);
-    ClearToBlack(saver, beyondLeft, area.top, area.right - beyondLeft, area.bottom - area.top);
-    const int32_t belowTop = std::max(area.top, picture->height);
-    ClearToBlack(saver, area.left, belowTop, imageRight - area.left, area.bottom - belowTop);
 }
 
 void DropPicture(WindowPicture* picture)
@@ -96,7 +92,11 @@ void DropPicture(WindowPicture* picture)
         cairo_destroy(picture->painter);
     if (picture->window != NULL)
         cairo_surface_destroy(picture->window);
-    *picture = {NULL, NULL, NULL, 0, 0};
+    picture->window = NULL;
+    picture->painter = NULL;
+    picture->canvas = NULL;
+    picture->width = 0;
+    picture->height = 0;
 }
 
 // The window's cairo surface and an image to draw on; false, with the
@@ -178,7 +178,7 @@ bool StartWindowFrames(WindowPicture* picture, SaverWindow* saver, Animation* an
     }
     if (!drawing)
         DropPicture(picture);
-    Show(saver, picture, {0, 0, saver->width, saver->height});
+    Show(saver, picture, {{0, 0, saver->width, saver->height}});
     XSync(saver->display, False);
     EndAtOnceOnSignal(false);
     return drawing && !CopyFailed(picture, why);
@@ -196,7 +196,8 @@ bool StepAndShow(SaverWindow* saver, WindowPicture* picture, Animation* animatio
         for (int64_t step = 0; step < steps; ++step)
             StepFrame(animation, state);
         ShowFrame(animation, state, picture->canvas);
-        Show(saver, picture, TakeSurfaceDamage(picture->canvas));
+        TakeSurfaceDamageAreas(picture->canvas, &picture->changed);
+        Show(saver, picture, picture->changed);
     } catch (const std::bad_alloc&) {
         *why = "out of memory";
         return false;
@@ -215,7 +216,7 @@ WindowNews ReadEvent(SaverWindow* saver, const XEvent& event, RECT* exposed)
         saver->height = event.xconfigure.height;
         return RestartFrames;
     case Expose:
-        *exposed = Union(*exposed, {event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+        *exposed = BoxUnion(*exposed, {event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
                                     event.xexpose.y + event.xexpose.height});
         return ShowExposed;
     case DestroyNotify:
@@ -269,7 +270,7 @@ WindowNews Pause(SaverWindow* saver, int signals, int64_t deadline, int* signal,
 SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice seeds, int picturesPerSecond)
 {
     const int signals = WatchEndingSignals();
-    WindowPicture picture = {NULL, NULL, NULL, 0, 0};
+    WindowPicture picture = {NULL, NULL, NULL, 0, 0, {}};
     static Animation animation;         // about 40 KB
     Pacing pacing;
     SaverEnd end = {0, 0};
@@ -313,7 +314,7 @@ SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice 
             drawing = StartWindowFrames(&picture, saver, &animation, &pacing, state, seeds, &why);
             nextPicture = Now();
         } else if (news == ShowExposed) {
-            Show(saver, &picture, exposed);
+            Show(saver, &picture, {exposed});
         }
     }
     EndFrames(&animation);

@@ -1,6 +1,7 @@
 // A host that steps more often than it shows must show what the every-step
 // frames show: the same pixels after the same steps, whichever steps were
-// drawn, for each method, with the colour cycling or fixed.
+// drawn, for each method, with the colour cycling or fixed; and a window
+// that is sent only the areas the surface reports as drawn shows them too.
 #include <gtest/gtest.h>
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
@@ -54,6 +55,9 @@ TEST(FrameSteps, ShownFramesEqualTheEveryStepFrames)
         const RECT bounds = {0, 0, Width, Height};
         StartFrames(&a, &state, everyStep, bounds, Seed);
         StartFrames(&b, &state, shown, bounds, Seed);
+        std::vector<unsigned char> window = Pixels(shown);
+        std::vector<RECT> areas;
+        TakeSurfaceDamageAreas(shown, &areas);
         int step = 0, lit = 0;
         for (int show = 0; show < Shows; ++show) {
             const int steps = c.stepsPerShow[show % c.stepsPerShow.size()];
@@ -65,6 +69,17 @@ TEST(FrameSteps, ShownFramesEqualTheEveryStepFrames)
             step += steps;
             const std::vector<unsigned char> expected = Pixels(everyStep);
             ASSERT_EQ(expected, Pixels(shown)) << "method " << c.method << ", after step " << step;
+            TakeSurfaceDamageAreas(shown, &areas);
+            const int stride = cairo_image_surface_get_stride(SurfaceImage(shown));
+            for (size_t i = 0; i < areas.size(); ++i) {
+                const RECT& r = areas[i];
+                ASSERT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= Width && r.bottom <= Height);
+                ASSERT_TRUE(i == 0 || areas[i - 1].bottom <= r.top) << "areas in row order and apart";
+                for (int y = r.top; y < r.bottom; ++y)
+                    std::memcpy(&window[y * stride + r.left * 4], &expected[y * stride + r.left * 4],
+                                (r.right - r.left) * 4);
+            }
+            ASSERT_EQ(expected, window) << "method " << c.method << ", after step " << step;
             lit += std::count_if(expected.begin(), expected.end(), [](unsigned char v) { return v != 0; }) > 0;
         }
         EXPECT_EQ(Shows, lit) << "every frame compared shows the text";
