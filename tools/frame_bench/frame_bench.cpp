@@ -112,6 +112,7 @@ int main()
         {"Lumivane -72 FlexBeam", MethodFlexBeam, "Lumivane", 72, false},
         {"Lumivane -72 StraightBeam", MethodStraightBeam, "Lumivane", 72, false},
         {"40 characters -72 Lumivane", MethodLumivane, Sentence40, 72, false},
+        {"40 characters -72 FlexBeam", MethodFlexBeam, Sentence40, 72, false},
         {"255 characters -72 Lumivane", MethodLumivane, Text255, 72, false},
         {"Lumivane -400 Lumivane", MethodLumivane, "Lumivane", 400, false},
         {"Lumivane -72 Lumivane, in memory", MethodLumivane, "Lumivane", 72, true},
