@@ -221,7 +221,6 @@ void FillSpansFromOutline(SpanRegion* region, const POINT* points, const unsigne
     const size_t rowWords = static_cast<size_t>(columnHigh - columnLow) / BitsPerWord + 1;
     thread_local std::vector<uint64_t> flips;
     flips.assign(static_cast<size_t>(rowHigh - rowLow) * rowWords, 0);
-    size_t crossings = 0;
     for (const Edge& edge : edges) {
         const int32_t first = PixelAtOrAfter(edge.top, rowLow, rowHigh);
         const int32_t end = PixelAtOrAfter(edge.bottom, rowLow, rowHigh);
@@ -232,10 +231,8 @@ void FillSpansFromOutline(SpanRegion* region, const POINT* points, const unsigne
             flips[static_cast<size_t>(y - rowLow) * rowWords + column / BitsPerWord] ^= uint64_t(1)
                                                                                          << (column % BitsPerWord);
         }
-        crossings += static_cast<size_t>(std::max(end - first, 0));
     }
 
-    region->spans.reserve(crossings / 2);
     for (int32_t y = rowLow; y < rowHigh; ++y) {
         const uint64_t* words = flips.data() + static_cast<size_t>(y - rowLow) * rowWords;
         bool open = false;
@@ -255,8 +252,9 @@ void FillSpansFromOutline(SpanRegion* region, const POINT* points, const unsigne
 
 void SubtractSpans(SpanRegion* target, const SpanRegion* from, const SpanRegion* removed)
 {
-    // Written aside, as target may be an operand, then swapped in: the
-    // scratch keeps target's old storage for the next call.
+    // Written aside, as target may be an operand, then copied in: each list
+    // keeps its own storage, which settles at the largest it needs, where
+    // swapping would pass storage of every size round and regrow it.
     thread_local std::vector<Span> out;
     out.clear();
     const std::vector<Span>& a = from->spans;
@@ -271,6 +269,6 @@ void SubtractSpans(SpanRegion* target, const SpanRegion* from, const SpanRegion*
         i = rowEnd;
         j = cutEnd;
     }
-    target->spans.swap(out);
+    target->spans.assign(out.begin(), out.end());
     ComputeBox(target);
 }
