@@ -19,3 +19,22 @@ int32_t RoundToPixel(double value)
 {
     return TruncateToPixel(std::floor(value + 0.5));
 }
+
+bool BoxIsEmpty(const RECT& box)
+{
+    return box.left >= box.right || box.top >= box.bottom;
+}
+
+RECT BoxUnion(const RECT& a, const RECT& b)
+{
+    if (BoxIsEmpty(a))
+        return b;
+    if (BoxIsEmpty(b))
+        return a;
+    RECT both = a;
+    both.left = a.left < b.left ? a.left : b.left;
+    both.top = a.top < b.top ? a.top : b.top;
+    both.right = a.right > b.right ? a.right : b.right;
+    both.bottom = a.bottom > b.bottom ? a.bottom : b.bottom;
+    return both;
+}

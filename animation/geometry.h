@@ -20,3 +20,8 @@ int32_t TruncateToPixel(double value);
 // To the nearest pixel, halves upward: a truncation of the value plus a half
 // taken down to a whole number.
 int32_t RoundToPixel(double value);
+
+// A box is empty when it holds no pixel.
+bool BoxIsEmpty(const RECT& box);
+// The smallest box around both; an empty one adds nothing.
+RECT BoxUnion(const RECT& a, const RECT& b);
