@@ -36,11 +36,6 @@ const uint32_t WmBaseVersion = 2;
 const uint32_t OutputVersion = 2;
 const uint32_t FirstReleaseVersion = 3;
 
-struct Output {
-    wl_output* output;
-    uint32_t name;
-};
-
 wl_display* g_display = nullptr;
 wl_registry* g_registry = nullptr;
 Shells g_shells = {};
@@ -51,22 +46,29 @@ wl_keyboard* g_keyboard = nullptr;
 wl_pointer* g_pointer = nullptr;
 PointerAnchor g_anchor = {false, 0, 0};
 bool g_inputEnds = false;
-const PictureSettings* g_settings = nullptr;  // set while the pictures run
-std::vector<Output> g_waiting;                // outputs seen before the pictures start
+const PictureSettings* g_settings = nullptr;  // set once the pictures are shown
 std::vector<OutputPicture*> g_pictures;
 uint32_t g_outputsSeen = 0;
-std::string g_failure;                        // why a picture cannot be made
+bool g_outOfMemory = false;                   // a picture could not be made
 
 uint32_t Lower(uint32_t offered, uint32_t wanted)
 {
     return std::min(offered, wanted);
 }
 
+// A picture for each output as it is bound; shown at once when the pictures
+// run, else when they start.
 void AddPicture(wl_output* output, uint32_t name)
 {
-    OutputPicture* picture = AddOutputPicture(g_shells, *g_settings, output, name, g_outputsSeen++, &g_failure);
-    if (picture != nullptr)
-        g_pictures.push_back(picture);
+    OutputPicture* picture = AddOutputPicture(output, name, g_outputsSeen++);
+    if (picture == nullptr) {
+        wl_output_destroy(output);
+        g_outOfMemory = true;
+        return;
+    }
+    g_pictures.push_back(picture);
+    if (g_settings != nullptr)
+        ShowOutputPicture(picture, g_shells);
 }
 
 // --- Input: anything but a small move of the pointer ends the saver. ---
@@ -185,12 +187,9 @@ void OnGlobal(void*, wl_registry* registry, uint32_t name, const char* interface
         g_seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, g_seatVersion));
         wl_seat_add_listener(g_seat, &SeatListener, nullptr);
     } else if (which == wl_output_interface.name) {
-        wl_output* output =
-            static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, Lower(version, OutputVersion)));
-        if (g_settings != nullptr)
-            AddPicture(output, name);
-        else
-            g_waiting.push_back({output, name});
+        AddPicture(static_cast<wl_output*>(
+                       wl_registry_bind(registry, name, &wl_output_interface, Lower(version, OutputVersion))),
+                   name);
     }
 }
 
@@ -286,15 +285,14 @@ WaylandEnd RunOutputPictures(const PictureSettings& settings, int signals)
 {
     WaylandEnd end = {0, 0};
     g_settings = &settings;
-    for (const Output& output : g_waiting)
-        AddPicture(output.output, output.name);
-    g_waiting.clear();
-    std::string why;
+    for (OutputPicture* picture : g_pictures)
+        ShowOutputPicture(picture, g_shells);
+    std::string why = "out of memory";
     for (;;) {
-        bool ok = g_failure.empty();
+        bool ok = !g_outOfMemory;
         const int64_t wait = ok ? DrawDuePictures(&ok, &why) : -1;
         if (!ok) {
-            std::fprintf(stderr, "%s: %s\n", WaylandSaverName, (g_failure.empty() ? why : g_failure).c_str());
+            std::fprintf(stderr, "%s: %s\n", WaylandSaverName, why.c_str());
             end.exitCode = ExitNoPicture;
             break;
         }

@@ -189,20 +189,22 @@ bool StartPictureFrames(OutputPicture* picture, const PictureSettings& settings,
 
 }  // namespace
 
-OutputPicture* AddOutputPicture(const Shells& shells, const PictureSettings&, wl_output* output, uint32_t name,
-                                uint32_t index, std::string* why)
+OutputPicture* AddOutputPicture(wl_output* output, uint32_t name, uint32_t index)
 {
-    g_shells = shells;
     OutputPicture* picture = new (std::nothrow) OutputPicture();
-    if (picture == nullptr) {
-        *why = "out of memory";
-        wl_output_destroy(output);
+    if (picture == nullptr)
         return nullptr;
-    }
     picture->name = name;
     picture->index = index;
     picture->output = output;
     wl_output_add_listener(output, &OutputListener, picture);
+    return picture;
+}
+
+void ShowOutputPicture(OutputPicture* picture, const Shells& shells)
+{
+    g_shells = shells;
+    wl_output* output = picture->output;
     picture->surface = wl_compositor_create_surface(shells.compositor);
     if (shells.layerShell != nullptr) {
         picture->layerSurface = zwlr_layer_shell_v1_get_layer_surface(
@@ -222,7 +224,6 @@ OutputPicture* AddOutputPicture(const Shells& shells, const PictureSettings&, wl
     }
     // The first commit, without a buffer, asks for the first configure.
     wl_surface_commit(picture->surface);
-    return picture;
 }
 
 void RemoveOutputPicture(OutputPicture* picture)
@@ -236,7 +237,8 @@ void RemoveOutputPicture(OutputPicture* picture)
         xdg_toplevel_destroy(picture->toplevel);
     if (picture->xdgSurface != nullptr)
         xdg_surface_destroy(picture->xdgSurface);
-    wl_surface_destroy(picture->surface);
+    if (picture->surface != nullptr)
+        wl_surface_destroy(picture->surface);
     wl_output_destroy(picture->output);
     delete picture;
 }
@@ -246,7 +248,7 @@ int64_t DrawDuePicture(OutputPicture* picture, const PictureSettings& settings, 
 {
     *ok = true;
     if (picture->closed || picture->askedWidth == 0)
-        return -1;                      // gone, or not configured yet
+        return -1;                      // gone, or not shown and configured yet
     if (!picture->started || picture->askedWidth != picture->buffers.width ||
         picture->askedHeight != picture->buffers.height) {
         try {

@@ -61,10 +61,12 @@ struct OutputPicture {
     FrameRun run;
 };
 
-// A picture for the output: its surface made and committed for its first
-// configure. Null, with the reason, when there is no memory.
-OutputPicture* AddOutputPicture(const Shells& shells, const PictureSettings& settings, wl_output* output,
-                                uint32_t name, uint32_t index, std::string* why);
+// A picture for the output as soon as it is bound, so that it hears the
+// output's mode; null when there is no memory.
+OutputPicture* AddOutputPicture(wl_output* output, uint32_t name, uint32_t index);
+// Its surface made and committed for its first configure, once the shells
+// are known.
+void ShowOutputPicture(OutputPicture* picture, const Shells& shells);
 void RemoveOutputPicture(OutputPicture* picture);
 
 // Draws the picture when a frame callback (or the first configure) allows
