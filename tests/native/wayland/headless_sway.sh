@@ -1,6 +1,7 @@
 # Sourced by the Wayland saver's tests and by tools/bench: a headless sway of
-# our own, run as nobody (sway refuses to run as root), with no input devices
-# and one 1920x1080 output; clients of ours, as root, reach its socket.
+# our own, run as nobody when we are root (sway refuses to run as root), with
+# no input devices and one 1920x1080 output (an output added later is
+# 1280x720); clients of ours, as root, reach its socket.
 #   start_sway WORK    starts it with its runtime folder in WORK; sets
 #                      WAYLAND_DISPLAY, SWAYSOCK and sway_pid
 #   stop_sway          ends it
@@ -11,8 +12,12 @@ sway_pid=""
 start_sway() {
     local work=$1
     local runtime="$work/runtime"
+    local run_as=()
     mkdir -p "$runtime"
-    chown nobody "$runtime"
+    if [ "$(id -u)" -eq 0 ]; then
+        run_as=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+        chown nobody "$runtime"
+    fi
     chmod 0700 "$runtime"
     cat >"$work/sway.config" <<CONFIG
 xwayland disable
@@ -21,8 +26,7 @@ output HEADLESS-2 mode 1280x720@60Hz position 1920 0
 CONFIG
     chmod a+r "$work/sway.config"
     chmod a+x "$work"
-    setpriv --reuid=65534 --regid=65534 --clear-groups \
-        env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+    "${run_as[@]}" env -i PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
         WLR_RENDERER=pixman sway --config "$work/sway.config" >"$work/sway.log" 2>&1 </dev/null &
     sway_pid=$!
     local started=$SECONDS socket=""
