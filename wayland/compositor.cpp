@@ -313,8 +313,10 @@ WaylandEnd RunOutputPictures(const PictureSettings& settings, int signals)
         pollfd watched[2] = {{wl_display_get_fd(g_display), static_cast<short>(POLLIN | (flushed ? 0 : POLLOUT)), 0},
                              {signals, POLLIN, 0}};
         if (poll(watched, 2, timeout) < 0 && errno != EINTR) {
+            std::fprintf(stderr, "%s: cannot wait for the compositor: %s\n", WaylandSaverName, std::strerror(errno));
             wl_display_cancel_read(g_display);
-            continue;
+            end.exitCode = ExitNoPicture;
+            break;
         }
         if ((watched[0].revents & POLLIN) != 0) {
             if (wl_display_read_events(g_display) < 0)
