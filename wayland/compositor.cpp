@@ -1,6 +1,7 @@
 // The registry, the seat and the loop that waits on the compositor and on
-// the ending signals. An output's picture is made once the shells are
-// known, and goes with its output; input of any kind ends the saver, except
+// the ending signals. An output's picture is made as the output is bound,
+// shown once the shells are known, and goes with its output; input of any
+// kind ends the saver, except
 // the pointer's small moves. A lost connection ends the saver without a
 // word: the compositor's end is the session's.
 #include "wayland/compositor.h"
@@ -28,7 +29,7 @@ const int ExitNoPicture = 1;
 const int64_t MicrosecondsPerMillisecond = 1000;
 // The versions used: damage in buffer pixels (compositor 4), the seat's
 // events up to 5, the layer shell as KWin 5.27 (3) and sway 1.7 (4) offer
-// it, and the first versions of the rest.
+// it, and xdg_wm_base and wl_output at 2, which give all the saver needs.
 const uint32_t CompositorVersion = 4;
 const uint32_t SeatVersion = 5;
 const uint32_t LayerShellVersion = 4;
