@@ -1,9 +1,8 @@
 // The registry, the seat and the loop that waits on the compositor and on
 // the ending signals. An output's picture is made as the output is bound,
 // shown once the shells are known, and goes with its output; input of any
-// kind ends the saver, except
-// the pointer's small moves. A lost connection ends the saver without a
-// word: the compositor's end is the session's.
+// kind ends the saver, except the pointer's small moves. A lost connection
+// ends the saver without a word: the compositor's end is the session's.
 #include "wayland/compositor.h"
 #include <poll.h>
 #include <unistd.h>
