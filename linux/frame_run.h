@@ -25,6 +25,13 @@ struct SeedChoice {
     uint32_t seed;
 };
 
+// How a saver's frames ended: by an ending signal (its number, else 0), or
+// with the exit code.
+struct SaverEnd {
+    int signal;
+    int exitCode;
+};
+
 struct FrameRun {
     Animation animation;                // about 40 KB
     Pacing pacing;

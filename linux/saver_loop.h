@@ -1,9 +1,9 @@
 // The native saver's frame loop: the motion steps by the clock
 // (animation/pacing: 200 steps a second, whatever a frame costs), and the
 // frame the motion has reached is drawn once for each picture the display
-// shows, on an image the size of the window (up to LargestImageSide each
-// way), with what changed copied to the window (linux/frame_run). Between pictures the
-// window's events and the ending signals are heard. A resize starts the
+// shows (linux/frame_run), on an image the size of the window (up to
+// LargestImageSide each way), with what changed copied to the window.
+// Between pictures the window's events and the ending signals are heard. A resize starts the
 // frames again within the window's new bounds, as an erase does on Windows;
 // an exposure shows the current frame again.
 #pragma once
@@ -14,13 +14,6 @@
 
 // Pictures a second that --fps may ask for; 0 asks for the display's rate.
 const int MostPicturesPerSecond = 1000;
-
-// How the frames ended: by an ending signal (its number, else 0), or with
-// the exit code.
-struct SaverEnd {
-    int signal;
-    int exitCode;
-};
 
 // Draws until the window goes, the user closes our own window, or an ending
 // signal arrives (exit code 0), or, by hand, until nothing can be drawn

@@ -281,9 +281,9 @@ bool ConnectCompositor(bool xdgShellOnly, std::string* error)
     return true;
 }
 
-WaylandEnd RunOutputPictures(const PictureSettings& settings, int signals)
+SaverEnd RunOutputPictures(const PictureSettings& settings, int signals)
 {
-    WaylandEnd end = {0, 0};
+    SaverEnd end = {0, 0};
     g_settings = &settings;
     for (OutputPicture* picture : g_pictures)
         ShowOutputPicture(picture, g_shells);

@@ -10,13 +10,6 @@
 // windows.
 extern const char WaylandSaverName[];
 
-// How the saver ended: by an ending signal (its number, else 0), or with the
-// exit code.
-struct WaylandEnd {
-    int signal;
-    int exitCode;
-};
-
 // Connects to the compositor of $WAYLAND_DISPLAY and learns what it offers;
 // with xdgShellOnly the layer shell is not used even where it is offered.
 // False, with the reason, without a compositor or without what the saver
@@ -27,6 +20,6 @@ bool ConnectCompositor(bool xdgShellOnly, std::string* error);
 // signal arrives on the descriptor signals, the compositor goes (exit code
 // 0, quietly), or a picture cannot be drawn (exit code 1, after one line on
 // stderr).
-WaylandEnd RunOutputPictures(const PictureSettings& settings, int signals);
+SaverEnd RunOutputPictures(const PictureSettings& settings, int signals);
 
 void DisconnectCompositor();

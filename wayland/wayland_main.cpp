@@ -120,7 +120,7 @@ int main(int argc, char** argv)
     }
     request.settings.brush = CreateColorBrush(request.settings.color);
     const PictureSettings settings = {&request.settings, request.seeds, request.frames};
-    WaylandEnd end = RunOutputPictures(settings, signals);
+    SaverEnd end = RunOutputPictures(settings, signals);
     DisconnectCompositor();
     DeleteSurfaceFont(request.settings.font);
     DeleteSurfaceBrush(request.settings.brush);
