@@ -181,7 +181,7 @@ WindowNews ReadEvent(SaverWindow* saver, const XEvent& event, RECT* exposed)
         return RestartFrames;
     case Expose:
         *exposed = BoxUnion(*exposed, {event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
-                                    event.xexpose.y + event.xexpose.height});
+                                       event.xexpose.y + event.xexpose.height});
         return ShowExposed;
     case DestroyNotify:
         return event.xdestroywindow.window == saver->window ? SaverDone : NothingNew;
