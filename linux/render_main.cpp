@@ -15,6 +15,7 @@
 #include "animation/float_model.h"
 #include "animation/frame.h"
 #include "animation/surface_cairo.h"
+#include "linux/frame_run.h"
 #include "linux/gif_writer.h"
 #include "linux/output_file.h"
 #include "linux/settings_options.h"
@@ -33,7 +34,6 @@ const int DefaultWidth = 1920;
 const int DefaultHeight = 1080;
 const int64_t LargestSide = 16384;
 const int64_t DefaultFrames = 300;
-const int64_t MostFrames = 10000000;
 // On screen a frame takes the 5 ms sleep and a little drawing. GIF delays
 // count hundredths of a second and viewers slow down anything under two, so
 // each picture shows every fourth frame for 20 ms.
@@ -144,22 +144,14 @@ int ReadRequest(int argc, char** argv, RenderRequest* request)
             continue;
         if (AnswerHelpOrVersion(name, Program, Usage, RenderOptionsHelp))
             return 0;
-        int64_t number = 0;
         if (name == "size" || name == "seed" || name == "frames") {
             if (!TakeValue(&line, argument, &value, &error))
                 return Refuse(error);
             if (name == "size" && !ParseSize(value, &request->width, &request->height))
                 return Refuse("--size wants WIDTHxHEIGHT, each from 1 to 16384, not \"" + value + "\"");
-            if (name == "seed") {
-                if (!ParseNumber(value, 0, UINT32_MAX, &number))
-                    return Refuse("--seed wants a whole number from 0 to 4294967295, not \"" + value + "\"");
-                request->seed = static_cast<uint32_t>(number);
-            }
-            if (name == "frames") {
-                if (!ParseNumber(value, 1, MostFrames, &number))
-                    return Refuse("--frames wants a whole number from 1 to 10000000, not \"" + value + "\"");
-                request->frames = number;
-            }
+            if ((name == "seed" && !ParseSeed(value, &request->seed, &error)) ||
+                (name == "frames" && !ParseFrameCount(value, &request->frames, &error)))
+                return Refuse(error);
             continue;
         }
         return Refuse("unknown option \"" + std::string(argv[line.next - 1]) + "\" (see --help)");

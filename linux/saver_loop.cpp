@@ -14,12 +14,9 @@
 #include <cairo-xlib.h>
 #include <poll.h>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <new>
 #include <vector>
-#include "animation/frame.h"
-#include "animation/pacing.h"
 #include "animation/surface_cairo.h"
 #include "linux/display_rate.h"
 #include "linux/ending_signals.h"
@@ -45,20 +42,6 @@ struct WindowPicture {
     int height;
     std::vector<RECT> changed;          // the areas the last frame drew, kept to save allocating them
 };
-
-int64_t Now()
-{
-    auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return std::chrono::duration_cast<std::chrono::microseconds>(now).count();
-}
-
-uint32_t NextSeed(const SeedChoice& seeds)
-{
-    if (seeds.fixed)
-        return seeds.seed;
-    auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
 
 // Shows areas of the window, in one copy: the parts on the image are copied
 // from it, the rest (beyond the largest image, or all of it without an
@@ -131,11 +114,11 @@ bool MakePicture(SaverWindow* saver, WindowPicture* picture, std::string* why)
 
 // Says why nothing can be drawn and shows the window black. True when the
 // saver waits for a resize, false when it must end.
-bool GiveUp(SaverWindow* saver, WindowPicture* picture, Animation* animation, const std::string& why)
+bool GiveUp(SaverWindow* saver, WindowPicture* picture, FrameRun* run, const std::string& why)
 {
     std::fprintf(stderr, "%s: %s%s\n", SaverName, why.c_str(),
                  saver->hosted ? "; black until the window is resized" : "");
-    EndFrames(animation);
+    EndFrameRun(run);
     DropPicture(picture);
     ClearToBlack(saver, 0, 0, saver->width, saver->height);
     return saver->hosted;
@@ -156,8 +139,8 @@ bool CopyFailed(const WindowPicture* picture, std::string* why)
 // shown. Without a font there is nothing to draw (the caller has said so):
 // the window stays black. False when nothing can be drawn, with the reason
 // when there is one to say.
-bool StartWindowFrames(WindowPicture* picture, SaverWindow* saver, Animation* animation, Pacing* pacing,
-                       const SaverState* state, SeedChoice seeds, std::string* why)
+bool StartWindowFrames(WindowPicture* picture, SaverWindow* saver, FrameRun* run, const SaverState* state,
+                       SeedChoice seeds, int64_t frames, std::string* why)
 {
     // Making a large image takes longer than a frame: an ending signal
     // meanwhile ends the saver at once.
@@ -168,9 +151,8 @@ bool StartWindowFrames(WindowPicture* picture, SaverWindow* saver, Animation* an
         drawing = state->font != NULL && MakePicture(saver, picture, why);
         if (drawing) {
             const RECT bounds = {0, 0, picture->width, picture->height};
-            StartFrames(animation, state, picture->canvas, bounds, NextSeed(seeds));
+            StartFrameRun(run, state, picture->canvas, bounds, ChooseSeed(seeds, 0), frames, ClockNow());
             TakeSurfaceDamage(picture->canvas);
-            StartPacing(pacing, Now());
         }
     } catch (const std::bad_alloc&) {
         drawing = false;
@@ -186,16 +168,12 @@ bool StartWindowFrames(WindowPicture* picture, SaverWindow* saver, Animation* an
 
 // The steps that are due taken, the frame they reach drawn and what changed
 // shown; false, with the reason, on failure.
-bool StepAndShow(SaverWindow* saver, WindowPicture* picture, Animation* animation, Pacing* pacing,
-                 const SaverState* state, std::string* why)
+bool StepAndShow(SaverWindow* saver, WindowPicture* picture, FrameRun* run, const SaverState* state,
+                 std::string* why)
 {
-    const int64_t steps = TakeDueSteps(pacing, Now());
-    if (steps == 0)
-        return true;
     try {
-        for (int64_t step = 0; step < steps; ++step)
-            StepFrame(animation, state);
-        ShowFrame(animation, state, picture->canvas);
+        if (!StepDueFrames(run, state, picture->canvas, ClockNow()))
+            return true;
         TakeSurfaceDamageAreas(picture->canvas, &picture->changed);
         Show(saver, picture, picture->changed);
     } catch (const std::bad_alloc&) {
@@ -217,7 +195,7 @@ WindowNews ReadEvent(SaverWindow* saver, const XEvent& event, RECT* exposed)
         return RestartFrames;
     case Expose:
         *exposed = BoxUnion(*exposed, {event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
-                                    event.xexpose.y + event.xexpose.height});
+                                       event.xexpose.y + event.xexpose.height});
         return ShowExposed;
     case DestroyNotify:
         return event.xdestroywindow.window == saver->window ? SaverDone : NothingNew;
@@ -231,7 +209,7 @@ WindowNews ReadEvent(SaverWindow* saver, const XEvent& event, RECT* exposed)
     }
 }
 
-// The wait for the next picture: returns at deadline (microseconds of Now(),
+// The wait for the next picture: returns at deadline (microseconds of ClockNow(),
 // or never for NoDeadline), or as soon as an ending signal arrives (its
 // number goes to *signal) or the window's events end or restart the frames.
 // What they exposed goes into *exposed.
@@ -251,7 +229,7 @@ WindowNews Pause(SaverWindow* saver, int signals, int64_t deadline, int* signal,
         // Without pictures to draw, the news is all there is to wait for.
         if (deadline == NoDeadline && news != NothingNew)
             return news;
-        const int64_t left = deadline == NoDeadline ? NoDeadline : deadline - Now();
+        const int64_t left = deadline == NoDeadline ? NoDeadline : deadline - ClockNow();
         if (deadline != NoDeadline && left <= 0)
             return news;
         // poll counts whole milliseconds: round up, or it wakes early and spins.
@@ -267,28 +245,28 @@ WindowNews Pause(SaverWindow* saver, int signals, int64_t deadline, int* signal,
 
 }  // namespace
 
-SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice seeds, int picturesPerSecond)
+SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice seeds, int picturesPerSecond,
+                        int64_t frames)
 {
     const int signals = WatchEndingSignals();
     WindowPicture picture = {NULL, NULL, NULL, 0, 0, {}};
-    static Animation animation;         // about 40 KB
-    Pacing pacing;
+    static FrameRun run;
     SaverEnd end = {0, 0};
     std::string why;
     const double rate = picturesPerSecond > 0 ? picturesPerSecond : WindowRefreshRate(saver->display, saver->window);
     const int64_t pictureInterval = static_cast<int64_t>(MicrosecondsPerSecond / rate);
-    bool drawing = StartWindowFrames(&picture, saver, &animation, &pacing, state, seeds, &why);
-    int64_t nextPicture = Now();
+    bool drawing = StartWindowFrames(&picture, saver, &run, state, seeds, frames, &why);
+    int64_t nextPicture = ClockNow();
     for (;;) {
         if (!why.empty()) {
             drawing = false;
-            if (!GiveUp(saver, &picture, &animation, why)) {
+            if (!GiveUp(saver, &picture, &run, why)) {
                 end.exitCode = ExitNoPicture;
                 break;
             }
             why.clear();
         }
-        if (drawing && !StepAndShow(saver, &picture, &animation, &pacing, state, &why))
+        if (drawing && !StepAndShow(saver, &picture, &run, state, &why))
             continue;
         XSync(saver->display, False);
         // While nothing is drawn, an error comes of painting black: the
@@ -301,23 +279,25 @@ SaverEnd RunSaverFrames(SaverWindow* saver, const SaverState* state, SeedChoice 
         // Pictures fall on a grid of the display's interval; after a stall
         // the grid starts again from now rather than racing to catch up.
         nextPicture += pictureInterval;
-        if (nextPicture < Now())
-            nextPicture = Now() + pictureInterval;
+        if (nextPicture < ClockNow())
+            nextPicture = ClockNow() + pictureInterval;
         RECT exposed = {0, 0, 0, 0};
+        // A still that is complete waits for news alone.
+        const bool waitsForPicture = drawing && !FrameRunHolds(&run);
         WindowNews news = SaverWindowGone() ? SaverDone
-                                            : Pause(saver, signals, drawing ? nextPicture : NoDeadline, &end.signal,
-                                                    &exposed);
+                                            : Pause(saver, signals, waitsForPicture ? nextPicture : NoDeadline,
+                                                    &end.signal, &exposed);
         if (news == SaverDone)
             break;
         if (news == RestartFrames) {
-            EndFrames(&animation);
-            drawing = StartWindowFrames(&picture, saver, &animation, &pacing, state, seeds, &why);
-            nextPicture = Now();
+            EndFrameRun(&run);
+            drawing = StartWindowFrames(&picture, saver, &run, state, seeds, frames, &why);
+            nextPicture = ClockNow();
         } else if (news == ShowExposed) {
             Show(saver, &picture, {exposed});
         }
     }
-    EndFrames(&animation);
+    EndFrameRun(&run);
     DropPicture(&picture);
     return end;
 }

@@ -35,6 +35,7 @@ const char Usage[] =
 const char SaverOptionsHelp[] =
     "  --seed N           where the beams start and how they move (default: the clock)\n"
     "  --fps N            pictures a second, 1 to 1000 (default: the display's refresh rate)\n"
+    "  --frames N         take N steps, then hold that picture (as lumivane-render's last)\n"
     "\n"
     "Window:\n"
     "  --window-id ID     draw on window ID (hexadecimal after 0x, or decimal)\n"
@@ -50,6 +51,7 @@ struct SaverRequest {
     SaverState settings;
     SeedChoice seeds;
     int picturesPerSecond;              // 0: the display's rate
+    int64_t frames;                     // of a still; 0 runs on
     bool underHost;                     // a host window was named: report bad input and draw on
     bool haveWindowId;
     Window windowId;
@@ -66,12 +68,10 @@ bool Complain(const SaverRequest& request, const std::string& message)
 
 bool ReadSeed(const std::string& value, SaverRequest* request, std::string* error)
 {
-    int64_t seed = 0;
-    if (!ParseNumber(value, 0, UINT32_MAX, &seed)) {
-        *error = "--seed wants a whole number from 0 to 4294967295, not \"" + value + "\"";
+    uint32_t seed = 0;
+    if (!ParseSeed(value, &seed, error))
         return false;
-    }
-    request->seeds = {true, static_cast<uint32_t>(seed)};
+    request->seeds = {true, seed};
     return true;
 }
 
@@ -144,11 +144,12 @@ int ReadRequest(int argc, char** argv, SaverRequest* request)
             request->root = true;
             continue;
         }
-        if (name == WindowIdOption || name == "seed" || name == "fps") {
+        if (name == WindowIdOption || name == "seed" || name == "fps" || name == "frames") {
             if (TakeValue(&line, argument, &value, &error) &&
-                (name == "seed"  ? ReadSeed(value, request, &error)
-                 : name == "fps" ? ReadPictureRate(value, request, &error)
-                                 : ReadWindowId(value, request, &error)))
+                (name == "seed"     ? ReadSeed(value, request, &error)
+                 : name == "fps"    ? ReadPictureRate(value, request, &error)
+                 : name == "frames" ? ParseFrameCount(value, &request->frames, &error)
+                                    : ReadWindowId(value, request, &error)))
                 continue;
             // A window id that names no window leaves nothing to draw on,
             // unless the host names one too.
@@ -197,6 +198,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: %s\n", SaverName, SettingsFileProblem().c_str());
     request.seeds = {false, 0};
     request.picturesPerSecond = 0;
+    request.frames = 0;
     request.underHost = NamesHostWindow(argc, argv);
     int exitCode = ReadRequest(argc, argv, &request);
     if (exitCode >= 0)
@@ -221,7 +223,8 @@ int main(int argc, char** argv)
         }
     }
     request.settings.brush = CreateColorBrush(request.settings.color);
-    SaverEnd end = RunSaverFrames(&saver, &request.settings, request.seeds, request.picturesPerSecond);
+    SaverEnd end = RunSaverFrames(&saver, &request.settings, request.seeds, request.picturesPerSecond,
+                                    request.frames);
     DeleteSurfaceFont(request.settings.font);
     DeleteSurfaceBrush(request.settings.brush);
     CloseSaverWindow(&saver);

@@ -1,10 +1,12 @@
 // lumivane under X, as its hosts run it, on the display in $DISPLAY (the
 // suite's own Xvfb): what it draws in a window the test makes, how it ends
 // (by signal, or when its window goes), how a resize restarts its frames and
-// an exposure does not, how it takes bad input, windows beyond its largest
+// an exposure does not, how a still of --frames N equals lumivane-render's
+// and holds, how it takes bad input, windows beyond its largest
 // image, tight memory, X errors and no usable font, by hand and under a host.
-// The argument is the program.
+// The arguments are the program and lumivane-render.
 #include <gtest/gtest.h>
+#include <cairo.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <sys/wait.h>
@@ -17,6 +19,7 @@
 namespace {
 
 std::string g_saver;
+std::string g_render;
 Display* g_display = nullptr;
 
 const unsigned long TextColor = 0xFF8020;
@@ -169,6 +172,50 @@ TEST(Saver, DrawsTheTextColourOnBlackInTheWindowItIsGiven)
         EXPECT_EQ("", run.errorOutput) << c.how;
         XDestroyWindow(g_display, window);
     }
+}
+
+// Whether the window shows the PNG's picture, pixel for pixel.
+bool ShowsPicture(Window window, const std::string& png)
+{
+    cairo_surface_t* picture = cairo_image_surface_create_from_png(png.c_str());
+    const int width = cairo_image_surface_get_width(picture), height = cairo_image_surface_get_height(picture);
+    const unsigned char* data = cairo_image_surface_get_data(picture);
+    const int stride = cairo_image_surface_get_stride(picture);
+    XImage* image = data == nullptr ? nullptr
+                                    : XGetImage(g_display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+    bool same = image != nullptr;
+    for (int y = 0; same && y < height; ++y) {
+        const uint32_t* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(stride) * y);
+        for (int x = 0; same && x < width; ++x)
+            same = (XGetPixel(image, x, y) & 0xFFFFFF) == (row[x] & 0xFFFFFF);
+    }
+    if (image != nullptr)
+        XDestroyImage(image);
+    cairo_surface_destroy(picture);
+    return same;
+}
+
+TEST(Saver, AStillOfNStepsEqualsTheRenderersNthFrameAndHolds)
+{
+    const std::vector<std::string> still = {"--seed", "7", "--frames", "150", "--no-cycle", TextColorOption};
+    ScratchFolder folder;
+    const std::string expected = folder.path() + "/still.png";
+    std::vector<std::string> render = {g_render, "--size", "480x320", expected};
+    render.insert(render.begin() + 1, still.begin(), still.end());
+    ASSERT_EQ(0, RunProgram(render).exitCode);
+    Window window = MakeWindow(480, 320);
+    std::vector<std::string> arguments = still;
+    arguments.insert(arguments.end(), {"--window-id", Hex(window)});
+    Saver saver(arguments);
+    // 150 steps take 0.75 s by the clock; a busy machine may take longer.
+    bool shown = false;
+    for (int look = 0; look < 100 && !(shown = ShowsPicture(window, expected)); ++look)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(shown) << "the window never showed lumivane-render's frame 150";
+    std::this_thread::sleep_for(SettleTime);
+    EXPECT_TRUE(ShowsPicture(window, expected)) << "the still did not hold";
+    EXPECT_EQ(SIGTERM, saver.Stop(SIGTERM).signal);
+    XDestroyWindow(g_display, window);
 }
 
 TEST(Saver, EndsQuietlyWhenItsWindowIsDestroyed)
@@ -479,5 +526,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no display: the saver's tests need $DISPLAY\n");
         return 1;
     }
-    return RunTestsOn(argc, argv, {&g_saver}, "LUMIVANE");
+    return RunTestsOn(argc, argv, {&g_saver, &g_render}, "LUMIVANE LUMIVANE-RENDER");
 }
