@@ -36,10 +36,6 @@ namespace {
 
 const int CurvePoints = 3;
 const uint32_t BlackPixel = 0;
-// Damage is kept a band of rows at a time, each with the box drawn in it:
-// a wide, slanted text changes a narrow strip of each band, and copying
-// band by band moves a third of what its one bounding box would.
-const int32_t DamageBandRows = 16;
 
 CairoBrush g_blackBrush = {BlackPixel};
 

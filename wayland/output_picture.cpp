@@ -26,6 +26,8 @@ const uint32_t AllEdges = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_
 const int32_t OverEverything = -1;
 const uint32_t ExclusiveKeyboard = 1;   // the value of "exclusive" in every version
 const uint32_t FirstDamageBufferVersion = 4;
+// A strip of the buffers' bookkeeping holds what a band of the canvas drew.
+const int32_t StripRows = DamageBandRows;
 // A size the compositor leaves to us, on an output whose mode is not known:
 // the renderer's default.
 const int UnknownSideWidth = 1920;
@@ -91,7 +93,8 @@ void OnBufferRelease(void* data, wl_buffer* released)
     OutputPicture* picture = static_cast<OutputPicture*>(data);
     for (int buffer = 0; buffer < BufferCount; ++buffer)
         if (picture->buffers.buffers[buffer] == released)
-            NoteRelease(&picture->ledger, buffer);
+            for (BufferLedger& strip : picture->strips)
+                NoteRelease(&strip, buffer);
 }
 
 const wl_buffer_listener BufferListener = {OnBufferRelease};
@@ -140,10 +143,15 @@ void DropFrames(OutputPicture* picture)
 // frame callback for the next picture.
 void Present(OutputPicture* picture, int buffer)
 {
-    const BufferFill fill = GiveBuffer(&picture->ledger, buffer);
-    CopyToBuffer(&picture->buffers, buffer, SurfaceImage(picture->canvas), fill.copy);
+    // Copied strip by strip, but reported as one box: sway repaints each box
+    // reported on its own, and many small ones cost it more than their union.
+    RECT d = {0, 0, 0, 0};
+    for (BufferLedger& strip : picture->strips) {
+        const BufferFill fill = GiveBuffer(&strip, buffer);
+        CopyToBuffer(&picture->buffers, buffer, SurfaceImage(picture->canvas), fill.copy);
+        d = BoxUnion(d, fill.damage);
+    }
     wl_surface_attach(picture->surface, picture->buffers.buffers[buffer], 0, 0);
-    const RECT& d = fill.damage;
     if (g_shells.compositorVersion >= FirstDamageBufferVersion)
         wl_surface_damage_buffer(picture->surface, d.left, d.top, d.right - d.left, d.bottom - d.top);
     else
@@ -151,6 +159,17 @@ void Present(OutputPicture* picture, int buffer)
     picture->frameCallback = wl_surface_frame(picture->surface);
     wl_callback_add_listener(picture->frameCallback, &FrameListener, picture);
     wl_surface_commit(picture->surface);
+}
+
+// What the canvas drew since it was last asked, owed to the buffers strip
+// by strip.
+void NoteChanges(OutputPicture* picture)
+{
+    TakeSurfaceDamageAreas(picture->canvas, &picture->changed);
+    for (const RECT& area : picture->changed)
+        for (int32_t strip = area.top / StripRows; strip <= (area.bottom - 1) / StripRows; ++strip)
+            NoteChange(&picture->strips[static_cast<size_t>(strip)],
+                       BoxIntersection(area, {area.left, strip * StripRows, area.right, (strip + 1) * StripRows}));
 }
 
 // New canvas and buffers of the size asked, the frames started on them and
@@ -173,7 +192,11 @@ bool StartPictureFrames(OutputPicture* picture, const PictureSettings& settings,
                       ChooseSeed(settings.seeds, picture->index), settings.frames, ClockNow());
         TakeSurfaceDamage(picture->canvas);
         picture->started = true;
-        StartLedger(&picture->ledger, bounds);
+        picture->strips.resize(static_cast<size_t>((height + StripRows - 1) / StripRows));
+        for (size_t strip = 0; strip < picture->strips.size(); ++strip) {
+            const int32_t top = static_cast<int32_t>(strip) * StripRows;
+            StartLedger(&picture->strips[strip], {0, top, width, std::min(top + StripRows, height)});
+        }
         // Nothing below shows through: the compositor need not draw it.
         wl_region* opaque = wl_compositor_create_region(g_shells.compositor);
         wl_region_add(opaque, 0, 0, width, height);
@@ -181,7 +204,7 @@ bool StartPictureFrames(OutputPicture* picture, const PictureSettings& settings,
         wl_region_destroy(opaque);
         if (picture->frameCallback != nullptr)
             wl_callback_destroy(picture->frameCallback);
-        Present(picture, FreeBuffer(&picture->ledger));
+        Present(picture, FreeBuffer(&picture->strips[0]));
     }
     EndAtOnceOnSignal(false);
     return made;
@@ -259,7 +282,7 @@ int64_t DrawDuePicture(OutputPicture* picture, const PictureSettings& settings, 
         }
         return -1;
     }
-    const int buffer = FreeBuffer(&picture->ledger);
+    const int buffer = FreeBuffer(&picture->strips[0]);
     if (picture->frameCallback != nullptr || FrameRunHolds(&picture->run) || buffer < 0)
         return -1;                      // a frame callback or a release will come, or a still holds
     try {
@@ -270,7 +293,7 @@ int64_t DrawDuePicture(OutputPicture* picture, const PictureSettings& settings, 
         *why = "out of memory";
         return -1;
     }
-    NoteChange(&picture->ledger, TakeSurfaceDamage(picture->canvas));
+    NoteChanges(picture);
     Present(picture, buffer);
     return -1;
 }

@@ -3,12 +3,15 @@
 // keyboard exclusively ours), or, where the compositor has no layer shell,
 // an xdg-shell toplevel made fullscreen on that output. Its own run of the
 // frames, seeded with the seed plus the output's index, is drawn on a canvas
-// once per frame callback, and the changed box copied into a free one of its
-// two buffers (wayland/buffer_ledger) before the surface is committed.
+// once per frame callback, and what changed copied into a free one of its
+// two buffers (wayland/buffer_ledger, kept strip by strip of rows, so that a
+// wide text's narrow changes are copied and reported as such) before the
+// surface is committed.
 #pragma once
 #include <wayland-client.h>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include "linux/frame_run.h"
 #include "settings/saver_state.h"
 #include "wayland/buffer_ledger.h"
@@ -56,7 +59,8 @@ struct OutputPicture {
     bool started;                       // frames run on canvas and buffers
     Surface canvas;
     ShmBuffers buffers;
-    BufferLedger ledger;
+    std::vector<BufferLedger> strips;   // one a StripRows rows of the picture, from the top
+    std::vector<RECT> changed;          // the areas the last frame drew
     wl_callback* frameCallback;         // the frame callback awaited, null when a picture may be drawn
     FrameRun run;
 };
