@@ -1,8 +1,9 @@
 // The drawing surface: every graphics operation the animation makes, one
 // function each, so the warping and the frame code see only these names and
 // handles. Two backends supply them: GDI on Windows (surface_gdi.cpp), where
-// a surface is a device context and the handles are GDI's own, and cairo
-// elsewhere (surface_cairo.cpp), where they are that backend's records.
+// a surface is a device context and the handles are GDI's own, and pixels
+// in memory elsewhere (surface_image.cpp, shown through cairo or a browser's
+// canvas), where they are that backend's records.
 //
 // A surface keeps identity mapping, text placed by its top-left corner and
 // the alternate (even-odd) fill rule: nothing here ever changes them.
@@ -20,10 +21,10 @@ typedef HBRUSH SurfaceBrush;
 typedef COLORREF Color;
 typedef LOGFONTA FontDescription;
 #else
-typedef struct CairoCanvas* Surface;
+typedef struct ImageCanvas* Surface;
 typedef struct SpanRegion* Region;
-typedef struct CairoFont* SurfaceFont;
-typedef struct CairoBrush* SurfaceBrush;
+typedef struct ImageFont* SurfaceFont;
+typedef struct ImageBrush* SurfaceBrush;
 // Red in the lowest byte, then green, then blue, as on Windows.
 typedef uint32_t Color;
 // Text is UTF-8 here: up to four bytes a character.

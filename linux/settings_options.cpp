@@ -156,6 +156,14 @@ bool ParseMethod(const std::string& text, int32_t* method)
     return false;
 }
 
+const char* NameOfMethod(int32_t method)
+{
+    for (const MethodName& m : MethodNames)
+        if (m.method == method)
+            return m.name;
+    return nullptr;
+}
+
 SettingOutcome ApplySettingOption(CommandLine* line, const Argument& option, SaverState* state, std::string* error)
 {
     const std::string& name = option.name;

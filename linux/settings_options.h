@@ -53,3 +53,5 @@ bool ParseNumber(const std::string& text, int64_t low, int64_t high, int64_t* va
 bool ParseColor(const std::string& text, Color* color);
 // "lumivane", "flexbeam" or "straightbeam", in any case.
 bool ParseMethod(const std::string& text, int32_t* method);
+// The method's name as ParseMethod reads it; null for a value beyond them.
+const char* NameOfMethod(int32_t method);
