@@ -186,11 +186,12 @@ function canvasSize() {
 
 // The faces the settings and the text need, fetched when first needed.
 async function prepareFaces(characters) {
-    if (userFace) {
-        core.ccall('lumivane_choose_face', null, ['string'], [userFace]);
-    } else {
-        const file = LumivaneFaces.faceFileFor(setting('font'), Number(setting('weight')), setting('italic') === '1');
-        core.ccall('lumivane_choose_face', null, ['string'], [await faces.load(file)]);
+    const file = LumivaneFaces.faceFileFor(setting('font'), Number(setting('weight')), setting('italic') === '1');
+    const path = userFace || await faces.load(file);
+    if (!core.ccall('lumivane_choose_face', 'number', ['string'], [path])) {
+        const which = userFace ? 'your face file' : file;
+        userFace = null;                // the next start goes back to the settings' face
+        throw new Error(`${which} is no face that can be read`);
     }
     const files = LumivaneFaces.fallbackFilesFor(characters, Number(setting('weight')), setting('italic') === '1');
     core.ccall('lumivane_clear_fallback_faces', null, [], []);

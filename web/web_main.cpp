@@ -122,9 +122,10 @@ EMSCRIPTEN_KEEPALIVE const char* lumivane_setting(const char* name)
 }
 
 // The face files (face_files.h), by their paths in the module's file system.
-EMSCRIPTEN_KEEPALIVE void lumivane_choose_face(const char* path)
+// 1 when taken, 0 when the file is no face FreeType can open.
+EMSCRIPTEN_KEEPALIVE int lumivane_choose_face(const char* path)
 {
-    ChooseFace(path, 0);
+    return ChooseFace(path, 0) ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE void lumivane_clear_fallback_faces()

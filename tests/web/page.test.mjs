@@ -2,10 +2,21 @@
 // seed and gives them back, a bad parameter is named and its default kept,
 // the full-screen saver ends on input as on Windows, the motion pauses while
 // the page is hidden, the canvas has device pixels, it runs offline once
-// loaded, and nothing reaches the console as an error.
+// loaded, it fetches only the faces it needs (the first picture within
+// 1 MB compressed), a face file of the user's draws, and nothing reaches the
+// console as an error. Also the released zip's contents.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { openBrowser, openPage } from './support.mjs';
+import { execFileSync } from 'node:child_process';
+import { mkdirSync, readFileSync } from 'node:fs';
+import { dirname, join } from 'node:path';
+import { gzipSync } from 'node:zlib';
+import { canvasRgb, comparePixels, openBrowser, openPage, renderRgb, stillDone } from './support.mjs';
+
+const Pictures = join(dirname(process.env.LUMIVANE_SITE), 'pictures');
+// A file of the site as a server compressing it would send it.
+const compressedSize = (path) =>
+    gzipSync(readFileSync(join(process.env.LUMIVANE_SITE, path === '/' ? 'index.html' : path)), { level: 9 }).length;
 
 const Frames = (page) => page.evaluate(() => Number(document.getElementById('lumivane').dataset.frames));
 const Address = (page) => page.evaluate(() => Object.fromEntries(new URLSearchParams(location.search)));
@@ -149,4 +160,80 @@ test('size=WxH fixes the canvas, and it runs on offline once loaded', async () =
     assert.equal((await Address(page)).text, 'Offline');
     assert.deepEqual(page.errors, []);
     await page.context().close();
+});
+
+// What the first picture fetches: the page, the module and the faces the
+// settings and the text need, no other.
+const FirstPictures = [
+    { name: 'the defaults', query: 'seed=1', faces: ['LiberationSans-Regular.ttf'] },
+    { name: 'times new roman bold italic', query: 'font=times%20new%20roman&weight=700&italic=1',
+      faces: ['LiberationSerif-BoldItalic.ttf'] },
+    { name: 'courier new at weight 550', query: 'font=courier%20new&weight=550', faces: ['LiberationMono-Regular.ttf'] },
+    { name: 'Hebrew text', query: 'text=' + encodeURIComponent('שלום עולם'),
+      faces: ['LiberationSans-Regular.ttf', 'DejaVuSans.ttf'] },
+    { name: 'Chinese text, bold', query: 'weight=700&text=' + encodeURIComponent('你好，世界'),
+      faces: ['LiberationSans-Bold.ttf', 'wqy-microhei.ttc'] },
+];
+const FirstPictureMost = 1024 * 1024;
+
+for (const c of FirstPictures) {
+    test(`the first picture fetches only the faces it needs: ${c.name}`, async () => {
+        const context = await site.browser.newContext({ viewport: { width: 640, height: 360 } });
+        const page = await context.newPage();
+        const fetched = [];
+        page.on('requestfinished', (request) => fetched.push(new URL(request.url()).pathname));
+        await page.goto(site.address + '?' + c.query);
+        await page.waitForSelector('body[data-ready=yes]');
+        await moving(page);
+        const faces = fetched.filter((path) => path.startsWith('/faces/')).map((path) => path.slice('/faces/'.length));
+        assert.deepEqual(faces.sort(), [...c.faces].sort());
+        if (c.name === 'the defaults') {
+            const bytes = fetched.reduce((sum, path) => sum + compressedSize(path), 0);
+            assert.ok(bytes <= FirstPictureMost, `the first picture takes ${bytes} bytes compressed`);
+        }
+        await context.close();
+    });
+}
+
+test('a face file of the user\'s own draws the text', async () => {
+    const face = '/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf';
+    const page = await openPage(site, 'size=640x360&seed=12&frames=200');
+    await stillDone(page);
+    const before = await canvasRgb(page);
+    const starts = await Starts(page);
+    await page.setInputFiles('#face-file', face);
+    await page.waitForFunction((count) => {
+        const canvas = document.getElementById('lumivane');
+        return Number(canvas.dataset.starts) > count && canvas.dataset.still === 'done';
+    }, starts);
+    const result = comparePixels(await canvasRgb(page), renderRgb(['--font', 'DejaVu Serif', '--seed', '12',
+                                                                   '--size', '640x360', '--frames', '200']));
+    assert.equal(result.differing, 0);
+    assert.ok(comparePixels(before, await canvasRgb(page)).differing > 0, 'the face changed the picture');
+    assert.deepEqual(page.errors, []);
+    await page.context().close();
+});
+
+test('the page as it first shows, for the README', async () => {
+    const page = await openPage(site, 'seed=7', { viewport: { width: 960, height: 540 } });
+    await page.waitForFunction(() => Number(document.getElementById('lumivane').dataset.frames) >= 200);
+    mkdirSync(Pictures, { recursive: true });
+    const picture = await page.screenshot({ path: join(Pictures, 'web-page.png') });
+    assert.ok(picture.length > 0);
+    assert.ok(await page.locator('#panel').isVisible());
+    assert.deepEqual(page.errors, []);
+    await page.context().close();
+});
+
+test('the zip holds the site, index.html at its top, with the licences and notices', () => {
+    const entries = execFileSync('unzip', ['-Z1', process.env.LUMIVANE_WEB_ZIP], { encoding: 'utf8' }).split('\n');
+    for (const entry of ['index.html', 'page.js', 'faces.js', 'lumivane-core.js', 'lumivane-core.wasm', 'LICENSE.txt',
+                         'notices/README.txt', 'notices/FreeType-FTL.txt', 'notices/HarfBuzz-COPYING.txt',
+                         'notices/FriBidi-COPYING.txt', 'faces/fonts-liberation.copyright.txt', 'faces/GPL-2.txt',
+                         'faces/fonts-lohit-deva.copyright.txt', 'faces/LiberationMono-BoldItalic.ttf',
+                         'faces/wqy-microhei.ttc'])
+        assert.ok(entries.includes(entry), `the zip holds ${entry}`);
+    const notices = readFileSync(join(process.env.LUMIVANE_SITE, 'notices/README.txt'), 'utf8');
+    assert.match(notices, /Portions of this software are copyright \(C\) The FreeType\s+Project/);
+    assert.match(readFileSync(join(process.env.LUMIVANE_SITE, 'notices/HarfBuzz-COPYING.txt'), 'utf8'), /Copyright/);
 });

@@ -2,8 +2,8 @@
 // settings, seed, size and step count: each method, weights either side of
 // the bold face, italic, the three Windows names, both kinds of height, a
 // fixed and a cycling colour, odd sizes and texts in other scripts (one that
-// the default face has, and ones that need fallback faces and right-to-left
-// order).
+// the default face has, and ones that need fallback faces, right-to-left
+// order, and a fallback's bold or italic made as fontconfig makes it).
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { canvasRgb, comparePixels, openBrowser, openPage, renderRgb, stillDone } from './support.mjs';
@@ -30,6 +30,10 @@ const Cases = [
       size: '800x450', frames: 250, seed: 6 },
     { name: 'Devanagari conjuncts from a fallback face', settings: { text: 'नमस्ते क्षत्रिय' }, size: '800x450',
       frames: 250, seed: 2 },
+    { name: 'Chinese from a fallback face made bold', settings: { text: '你好，世界', weight: '700' },
+      size: '800x450', frames: 250, seed: 5 },
+    { name: 'Devanagari from a fallback face slanted for italic', settings: { text: 'नमस्ते', italic: '1' },
+      size: '800x450', frames: 250, seed: 10 },
 ];
 
 // The same settings as lumivane-render's options.

@@ -1,28 +1,16 @@
-// What the browser tests share: the site served on 127.0.0.1, Debian's
-// Chromium driven by playwright-core (never a downloaded browser), pages
-// that record every console error, the canvas's pixels, and lumivane-render's
-// picture of the same settings as plain RGB.
-import { createRequire } from 'node:module';
+// What the browser tests share: the site of the tree in Debian's Chromium
+// (web/browser.mjs), pages that record every console error, the canvas's
+// pixels, and lumivane-render's picture of the same settings as plain RGB.
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { serveSite } from '../../web/serve.mjs';
+import * as browser from '../../web/browser.mjs';
 
-const require = createRequire(join(process.env.LUMIVANE_NODE_MODULES, '/'));
-const { chromium } = require('playwright-core');
 const ReadyTimeout = 60000;
 
-export async function openBrowser() {
-    const { server, address } = await serveSite(process.env.LUMIVANE_SITE);
-    const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox'] });
-    return {
-        address, browser,
-        async close() {
-            await browser.close();
-            server.close();
-        },
-    };
+export function openBrowser() {
+    return browser.openBrowser(process.env.LUMIVANE_SITE, process.env.LUMIVANE_NODE_MODULES);
 }
 
 // A page of its own context, with the errors it reports in page.errors.
