@@ -212,11 +212,8 @@ function startFrames(size) {
                       [size.width, size.height, seed, now()]);
 }
 
-// Copies the box the last frame changed from the module's pixels to the canvas.
-function copyPixels(box) {
-    const [left, top, right, bottom] = box;
-    if (left >= right || top >= bottom)
-        return;
+// Copies a box the last frame changed from the module's pixels to the canvas.
+function copyPixels(left, top, right, bottom) {
     const buffer = core.HEAPU8.buffer;
     if (run.image === null || run.buffer !== buffer) {
         // A grown memory leaves the old view behind.
@@ -229,9 +226,13 @@ function copyPixels(box) {
 }
 
 function showFrame() {
-    core.ccall('lumivane_show', null, [], []);
+    const count = core.ccall('lumivane_show', 'number', [], []);
+    if (count === 0)
+        return;
     const pointer = core.ccall('lumivane_damage', 'number', [], []);
-    copyPixels(Array.from(new Int32Array(core.HEAPU8.buffer, pointer, 4)));
+    const boxes = new Int32Array(core.HEAPU8.buffer, pointer, count * 4).slice();
+    for (let i = 0; i < boxes.length; i += 4)
+        copyPixels(boxes[i], boxes[i + 1], boxes[i + 2], boxes[i + 3]);
 }
 
 function countSteps(steps) {

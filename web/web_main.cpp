@@ -29,7 +29,7 @@ Animation g_animation;
 Pacing g_pacing;
 uint32_t* g_pixels = NULL;            // width times height, from AllocateZeroedBlock
 Surface g_surface = NULL;
-RECT g_damage;
+std::vector<RECT> g_damage;
 std::string g_answer;                   // the last string handed to the page
 std::vector<uint32_t> g_uncovered;
 
@@ -195,17 +195,19 @@ EMSCRIPTEN_KEEPALIVE void lumivane_step(int count)
         StepFrame(&g_animation, &g_settings);
 }
 
-// Draws where the motion stands; the box it changed is then
-// lumivane_damage()[0..3]: left, top, right, bottom.
-EMSCRIPTEN_KEEPALIVE void lumivane_show()
+// Draws where the motion stands. Returns how many rectangles it changed,
+// which lumivane_damage() then holds: left, top, right, bottom each, in row
+// order and apart, so the page copies only what changed.
+EMSCRIPTEN_KEEPALIVE int lumivane_show()
 {
     ShowFrame(&g_animation, &g_settings, g_surface);
-    g_damage = TakeSurfaceDamage(g_surface);
+    TakeSurfaceDamageAreas(g_surface, &g_damage);
+    return static_cast<int>(g_damage.size());
 }
 
 EMSCRIPTEN_KEEPALIVE const int32_t* lumivane_damage()
 {
-    return &g_damage.left;
+    return reinterpret_cast<const int32_t*>(g_damage.data());
 }
 
 // The pixels: bytes R, G, B, 255, row after row.
