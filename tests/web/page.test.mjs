@@ -237,3 +237,23 @@ test('the zip holds the site, index.html at its top, with the licences and notic
     assert.match(notices, /Portions of this software are copyright \(C\) The FreeType\s+Project/);
     assert.match(readFileSync(join(process.env.LUMIVANE_SITE, 'notices/HarfBuzz-COPYING.txt'), 'utf8'), /Copyright/);
 });
+
+test('every control has a label and the saver starts and ends from the keyboard', async () => {
+    const page = await openPage(site, 'seed=6');
+    const unlabelled = await page.evaluate(() => [...document.querySelectorAll('input, select, button')]
+        .filter((control) => control.tagName !== 'BUTTON' ? control.labels.length === 0 : !control.textContent.trim())
+        .map((control) => control.id));
+    assert.deepEqual(unlabelled, []);
+    await page.focus('#full-screen');
+    await page.keyboard.press('Enter');
+    assert.equal(await page.evaluate(() => document.body.dataset.saver), 'running');
+    // Started from the keyboard, the saver measures moves from where the pointer is first seen.
+    await page.mouse.move(300, 300);
+    await page.mouse.move(303, 300);
+    assert.equal(await page.evaluate(() => document.body.dataset.saver), 'running');
+    await page.keyboard.press('Escape');
+    assert.equal(await page.evaluate(() => document.body.dataset.saver), 'ended');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'full-screen');
+    assert.deepEqual(page.errors, []);
+    await page.context().close();
+});
