@@ -50,6 +50,19 @@ function fallbackFilesFor(characters, weight, italic) {
     return files;
 }
 
+// The page's service worker (offline.js) keeps what it fetches once it is
+// running; a face fetched before is kept here, for loading offline.
+const KeptFiles = 'lumivane-site';
+async function keepFace(url, answer) {
+    if (!window.caches || !window.isSecureContext)
+        return;
+    try {
+        await (await caches.open(KeptFiles)).put(url, answer);
+    } catch (error) {
+        // A browser that keeps nothing still draws the face it fetched.
+    }
+}
+
 // Fetches face files into the module's file system, each once.
 class FaceStore {
     constructor(core, base) {
@@ -61,10 +74,13 @@ class FaceStore {
 
     async load(file) {
         if (!this.loaded.has(file)) {
-            const answer = await fetch(this.base + encodeURIComponent(file));
+            const url = this.base + encodeURIComponent(file);
+            const answer = await fetch(url);
             if (!answer.ok)
                 throw new Error(`the face ${file} could not be loaded (${answer.status})`);
+            const kept = keepFace(url, answer.clone());
             this.write(file, new Uint8Array(await answer.arrayBuffer()));
+            await kept;
         }
         return this.loaded.get(file);
     }

@@ -382,7 +382,15 @@ function listen() {
     }
 }
 
+// Kept for loading without a network, where the browser allows a service
+// worker (a secure origin; not a file opened from disk).
+function keepForOffline() {
+    if ('serviceWorker' in navigator && window.isSecureContext)
+        navigator.serviceWorker.register('offline.js').catch(() => {});
+}
+
 async function main() {
+    keepForOffline();
     core = await LumivaneCore({ locateFile: (file) => file });
     faces = new LumivaneFaces.FaceStore(core, 'faces/');
     readSettings(new URLSearchParams(location.search));
