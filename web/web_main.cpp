@@ -3,7 +3,7 @@
 // image surface as the native saver. The page hands in the address's
 // settings one by one (checked as the native commands check their options),
 // the face files, the canvas's size and the clock; it copies the pixels of
-// the changed box to its canvas after each shown frame.
+// the changed rectangles to its canvas after each shown frame.
 #include <emscripten/emscripten.h>
 #include <cstdio>
 #include <string>
@@ -27,7 +27,7 @@ const int HexDigitsPerColor = 6;
 SaverState g_settings;
 Animation g_animation;
 Pacing g_pacing;
-uint32_t* g_pixels = NULL;            // width times height, from AllocateZeroedBlock
+uint32_t* g_pixels = NULL;              // width times height, from AllocateZeroedBlock
 Surface g_surface = NULL;
 std::vector<RECT> g_damage;
 std::string g_answer;                   // the last string handed to the page
