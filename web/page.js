@@ -18,12 +18,11 @@ const StartResults = ['', 'no face could be opened for these settings', 'not eno
 const canvas = document.getElementById('lumivane');
 const context = canvas.getContext('2d');
 const notice = document.getElementById('notice');
-const panel = document.getElementById('panel');
 const form = document.getElementById('settings');
 
 let core = null;
 let faces = null;
-let run = null;                         // { width, height, seed, frames, steps, pixels view, frame request }
+let run = null;                         // { width, height, steps, image: the pixels' view, buffer, request }
 let fixedSize = null;                   // size=WxH
 let stillFrames = null;                 // frames=N
 let seed = 0;
@@ -184,19 +183,27 @@ function canvasSize() {
     return { width, height };
 }
 
-// The faces the settings and the text need, fetched when first needed.
-async function prepareFaces(characters) {
-    const file = LumivaneFaces.faceFileFor(setting('font'), Number(setting('weight')), setting('italic') === '1');
-    const path = userFace || await faces.load(file);
-    if (!core.ccall('lumivane_choose_face', 'number', ['string'], [path])) {
-        const which = userFace ? 'your face file' : file;
+// The faces the settings and the text need, fetched when first needed: the
+// face's path and the fallbacks' paths, in their order.
+async function fetchFaces(characters) {
+    const weight = Number(setting('weight')), italic = setting('italic') === '1';
+    const face = userFace || await faces.load(LumivaneFaces.faceFileFor(setting('font'), weight, italic));
+    const fallbacks = [];
+    for (const file of LumivaneFaces.fallbackFilesFor(characters, weight, italic))
+        fallbacks.push(await faces.load(file));
+    return { face, fallbacks };
+}
+
+// Hands the fetched faces to the module.
+function useFaces({ face, fallbacks }) {
+    if (!core.ccall('lumivane_choose_face', 'number', ['string'], [face])) {
+        const which = face === userFace ? 'your face file' : face.replace('/faces/', '');
         userFace = null;                // the next start goes back to the settings' face
         throw new Error(`${which} is no face that can be read`);
     }
-    const files = LumivaneFaces.fallbackFilesFor(characters, Number(setting('weight')), setting('italic') === '1');
     core.ccall('lumivane_clear_fallback_faces', null, [], []);
-    for (const file of files)
-        core.ccall('lumivane_add_fallback_face', 'number', ['string'], [await faces.load(file)]);
+    for (const path of fallbacks)
+        core.ccall('lumivane_add_fallback_face', 'number', ['string'], [path]);
 }
 
 function uncoveredCharacters() {
@@ -255,21 +262,27 @@ function tick() {
 
 let starting = null;
 // Starts the frames again from the settings: on a change, a resize, a new face.
+// A later start while this one waits for faces takes over.
 async function restart() {
     const mine = starting = {};
     if (run)
         cancelAnimationFrame(run.request);
     try {
-        await prepareFaces([]);
+        // Between a start's waits and its frames the module is its alone.
+        const chosen = await fetchFaces([]);
+        if (mine !== starting)
+            return;
+        useFaces(chosen);
         const size = canvasSize();
         let result = startFrames(size);
         const uncovered = uncoveredCharacters();
         if (result === 0 && uncovered.length > 0) {
-            await prepareFaces(uncovered);
+            const more = await fetchFaces(uncovered);
+            if (mine !== starting)
+                return;
+            useFaces(more);
             result = startFrames(size);
         }
-        if (mine !== starting)
-            return;
         if (result !== 0)
             throw new Error(StartResults[result]);
         canvas.width = size.width;
