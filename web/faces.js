@@ -1,22 +1,28 @@
 // The faces of the page: which file draws a font description, and which
 // fallback files draw characters the face lacks. The Windows names go to
-// their metric-compatible free faces, as fontconfig aliases them natively;
-// each file is fetched the first time the settings or the text need it.
+// their metric-compatible free faces, and other names to DejaVu Sans, as
+// fontconfig matches them natively; each file is fetched the first time the
+// settings or the text need it.
 'use strict';
 
+const StyleSuffixes = { regular: '-Regular', bold: '-Bold', italic: '-Italic', boldItalic: '-BoldItalic' };
+const ObliqueSuffixes = { regular: '', bold: '-Bold', italic: '-Oblique', boldItalic: '-BoldOblique' };
+// Any other name gets the last, as fontconfig gives DejaVu Sans for a name it
+// does not know.
 const FaceFamilies = [
-    { names: ['arial', 'liberation sans', 'arimo', 'helvetica', 'sans-serif'], file: 'LiberationSans' },
-    { names: ['times new roman', 'liberation serif', 'tinos', 'times', 'serif'], file: 'LiberationSerif' },
-    { names: ['courier new', 'liberation mono', 'cousine', 'courier', 'monospace'], file: 'LiberationMono' },
+    { names: ['arial', 'liberation sans', 'arimo', 'helvetica'], file: 'LiberationSans', suffixes: StyleSuffixes },
+    { names: ['times new roman', 'liberation serif', 'tinos', 'times'], file: 'LiberationSerif',
+      suffixes: StyleSuffixes },
+    { names: ['courier new', 'liberation mono', 'cousine', 'courier'], file: 'LiberationMono', suffixes: StyleSuffixes },
+    { names: ['dejavu sans'], file: 'DejaVuSans', suffixes: ObliqueSuffixes },
 ];
 // Nearer the bold face than the regular one in fontconfig's weight scale.
 const LightestBold = 551;
-const StyleSuffixes = { regular: '-Regular', bold: '-Bold', italic: '-Italic', boldItalic: '-BoldItalic' };
 
 // The fallbacks in the order fontconfig prefers them here, each with the
 // blocks of characters it is fetched for.
 const FallbackFaces = [
-    { file: 'DejaVuSans', suffixes: { regular: '', bold: '-Bold', italic: '-Oblique', boldItalic: '-BoldOblique' },
+    { file: 'DejaVuSans', suffixes: ObliqueSuffixes,
       blocks: [[0x0370, 0x058F], [0x0590, 0x08FF], [0x10A0, 0x10FF], [0x1E00, 0x1FFF], [0x2000, 0x2BFF],
                [0xFB00, 0xFDFF], [0xFE70, 0xFEFF]] },
     { file: 'Lohit-Devanagari', suffixes: null, blocks: [[0x0900, 0x097F], [0xA8E0, 0xA8FF]] },
@@ -33,8 +39,8 @@ function faceStyle(weight, italic) {
 // The file that draws the face named name (any case) in the weight and slant.
 function faceFileFor(name, weight, italic) {
     const wanted = name.trim().toLowerCase();
-    const family = FaceFamilies.find((f) => f.names.includes(wanted)) || FaceFamilies[0];
-    return family.file + StyleSuffixes[faceStyle(weight, italic)] + '.ttf';
+    const family = FaceFamilies.find((f) => f.names.includes(wanted)) || FaceFamilies[FaceFamilies.length - 1];
+    return family.file + family.suffixes[faceStyle(weight, italic)] + '.ttf';
 }
 
 // The fallback files for the characters (code points), in preference order.

@@ -1,6 +1,6 @@
 // Which face files the page fetches for a description and a text: the
 // Windows names and their styles by fontconfig's weight rule, any other name
-// the default face, and the fallbacks in their order for the characters the
+// DejaVu Sans as fontconfig gives it, and the fallbacks in their order for the characters the
 // face lacks. faces.js runs here as the page runs it, without a browser.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -18,7 +18,9 @@ const Faces = [
     ['courier new', 550, false, 'LiberationMono-Regular.ttf'],
     ['courier new', 551, false, 'LiberationMono-Bold.ttf'],
     ['Liberation Serif', 1000, false, 'LiberationSerif-Bold.ttf'],
-    ['Comic Sans MS', 0, false, 'LiberationSans-Regular.ttf'],
+    ['Helvetica', 0, false, 'LiberationSans-Regular.ttf'],
+    ['Comic Sans MS', 0, false, 'DejaVuSans.ttf'],
+    ['sans-serif', 700, true, 'DejaVuSans-BoldOblique.ttf'],
 ];
 
 for (const [name, weight, italic, file] of Faces) {

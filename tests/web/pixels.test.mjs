@@ -20,6 +20,8 @@ const Cases = [
     { name: 'weight 500 draws the regular face', settings: { weight: '500' }, size: '640x360', frames: 120, seed: 5 },
     { name: 'times new roman italic', settings: { font: 'times new roman', italic: '1', height: '-96' },
       size: '900x500', frames: 200, seed: 8 },
+    { name: 'a name no face has: DejaVu Sans, as fontconfig gives it', settings: { font: 'Comic Sans MS' },
+      size: '640x360', frames: 150, seed: 14 },
     { name: 'courier new bold, FlexBeam', settings: { font: 'courier new', weight: '700', method: 'flexbeam' },
       size: '900x500', frames: 200, seed: 9 },
     { name: 'a positive height: the cell', settings: { height: '120', text: 'Cell' }, size: '700x400', frames: 150,
