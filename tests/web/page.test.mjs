@@ -147,6 +147,24 @@ for (const scale of [1, 2]) {
     });
 }
 
+test('the canvas has device pixels at a real scale factor of 2 (not an emulated one)', async () => {
+    const scaled = await openBrowser(['--force-device-scale-factor=2', '--window-size=500,300']);
+    try {
+        const context = await scaled.browser.newContext({ viewport: null });
+        const page = await context.newPage();
+        await page.goto(scaled.address + '?seed=1');
+        await page.waitForSelector('body[data-ready=yes]');
+        await moving(page);
+        const [ratio, width, height, inner] = await page.evaluate(() => [devicePixelRatio,
+            document.getElementById('lumivane').width, document.getElementById('lumivane').height,
+            [innerWidth, innerHeight]]);
+        assert.equal(ratio, 2);
+        assert.deepEqual([width, height], [inner[0] * 2, inner[1] * 2]);
+    } finally {
+        await scaled.close();
+    }
+});
+
 test('size=WxH fixes the canvas, and the page runs on and loads again offline once loaded', async () => {
     const page = await openPage(site, 'size=300x200&seed=2');
     assert.deepEqual(await page.evaluate(() => [document.getElementById('lumivane').width,

@@ -9,8 +9,9 @@ import * as browser from '../../web/browser.mjs';
 
 const ReadyTimeout = 60000;
 
-export function openBrowser() {
-    return browser.openBrowser(process.env.LUMIVANE_SITE, process.env.LUMIVANE_NODE_MODULES);
+// flags: Chromium's command-line switches beyond the usual ones.
+export function openBrowser(flags = []) {
+    return browser.openBrowser(process.env.LUMIVANE_SITE, process.env.LUMIVANE_NODE_MODULES, flags);
 }
 
 // A page of its own context, with the errors it reports in page.errors.
