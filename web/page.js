@@ -403,7 +403,6 @@ function keepForOffline() {
 }
 
 async function main() {
-    keepForOffline();
     core = await LumivaneCore({ locateFile: (file) => file });
     faces = new LumivaneFaces.FaceStore(core, 'faces/');
     readSettings(new URLSearchParams(location.search));
@@ -411,6 +410,8 @@ async function main() {
     rememberSettings();
     listen();
     await restart();
+    // After the first picture, which it would otherwise compete with.
+    keepForOffline();
     document.body.dataset.ready = 'yes';
 }
 
