@@ -12,8 +12,10 @@ export async function openBrowser(site, nodeModules, flags = []) {
     const require = createRequire(join(resolve(nodeModules), '/'));
     const { chromium } = require('playwright-core');
     const { server, address } = await serveSite(site);
-    // As root, Chromium's sandbox cannot start.
-    const browser = await chromium.launch({ executablePath: Chromium, args: ['--no-sandbox', ...flags] });
+    // As root, Chromium's sandbox cannot start; a container's /dev/shm may
+    // be too small for its shared memory.
+    const browser = await chromium.launch({ executablePath: Chromium,
+                                            args: ['--no-sandbox', '--disable-dev-shm-usage', ...flags] });
     return {
         address, browser,
         async close() {
