@@ -195,17 +195,16 @@ void FillSpansFromOutline(SpanRegion* region, const POINT* points, const unsigne
     // The rows and columns the edges can reach. The columns take a pixel of
     // margin either side: a crossing computed from the edge's top may differ
     // from its end point by a rounding, and must still land in the table.
-    Edge reach = {edges[0].top, edges[0].bottom, edges[0].x, 0};
-    double left = edges[0].x, right = edges[0].x;
+    double top = edges[0].top, bottom = edges[0].bottom, left = edges[0].x, right = edges[0].x;
     for (const Edge& edge : edges) {
         const double other = edge.x + (edge.bottom - edge.top) * edge.slope;
-        reach.top = std::min(reach.top, edge.top);
-        reach.bottom = std::max(reach.bottom, edge.bottom);
+        top = std::min(top, edge.top);
+        bottom = std::max(bottom, edge.bottom);
         left = std::min({left, edge.x, other});
         right = std::max({right, edge.x, other});
     }
-    const int32_t rowLow = PixelAtOrAfter(reach.top, clip.top, clip.bottom);
-    const int32_t rowHigh = PixelAtOrAfter(reach.bottom, clip.top, clip.bottom);
+    const int32_t rowLow = PixelAtOrAfter(top, clip.top, clip.bottom);
+    const int32_t rowHigh = PixelAtOrAfter(bottom, clip.top, clip.bottom);
     const int32_t columnLow = PixelAtOrAfter(left - 1, clip.left, clip.right);
     const int32_t columnHigh = PixelAtOrAfter(right + 1, clip.left, clip.right);
     if (rowLow >= rowHigh)
